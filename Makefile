@@ -1,0 +1,25 @@
+# The two commands of the README, and the rest of the workflow.
+#   make run    install what is missing, build, open the window
+#   make test   install what is missing, build, run every test headless
+PRESET ?= ci
+BUILD := build/$(PRESET)
+
+.PHONY: all deps build test run lint bench package clean
+
+all: build
+
+deps:
+	@tools/install-deps
+
+build: deps
+	cmake --preset $(PRESET)
+	cmake --build --preset $(PRESET)
+
+test: build
+	ctest --preset $(PRESET)
+
+run: build
+	$(BUILD)/app/tintora
+
+clean:
+	rm -rf build
