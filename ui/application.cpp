@@ -1,0 +1,56 @@
+#include "ui/application.h"
+
+#include <QStyleFactory>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace tintora::ui {
+
+namespace {
+
+QtMessageHandler previous_handler = nullptr;
+bool starting = false;
+
+// While the platform starts, its complaints about a missing display are
+// summed up in one line; a fatal one ends the process without the abort (and
+// the core dump) that Qt would leave.
+void startup_messages(QtMsgType type, QMessageLogContext const& context, QString const& message)
+{
+    if (starting && type == QtFatalMsg) {
+        std::fprintf(stderr, "tintora: cannot open the window: no display could be opened (DISPLAY=%s)\n",
+            std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "unset");
+        std::fflush(stderr);
+        _exit(1);
+    }
+    if (starting && QByteArray(context.category).startsWith("qt.qpa"))
+        return;
+    if (previous_handler != nullptr)
+        previous_handler(type, context, message);
+}
+
+int program_argc = 1;
+char* program_argv[] = { nullptr, nullptr };
+
+}
+
+StartupGuard::StartupGuard()
+{
+    starting = true;
+    previous_handler = qInstallMessageHandler(startup_messages);
+}
+
+StartupGuard::~StartupGuard() { qInstallMessageHandler(previous_handler); }
+
+Application::Application(char const* program)
+    : QApplication((program_argv[0] = const_cast<char*>(program), program_argc), program_argv)
+{
+    starting = false;
+    setApplicationName(QStringLiteral("tintora"));
+    setDesktopFileName(QStringLiteral("tintora"));
+    // One style on every desktop, so the window looks as designed everywhere.
+    setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
+
+}

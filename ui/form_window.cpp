@@ -1,0 +1,160 @@
+#include "ui/form_window.h"
+
+#include "ui/look.h"
+#include "ui/widgets.h"
+
+#include <QApplication>
+#include <QPalette>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+namespace tintora::ui {
+
+void EndButton_Click() { QCoreApplication::exit(0); }
+
+void report_and_exit(std::string const& message)
+{
+    std::fprintf(stderr, "tintora: %s\n", message.c_str());
+    std::fflush(stderr);
+    QCoreApplication::exit(1);
+}
+
+FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidget* parent)
+    : QWidget(parent)
+    , m_random(random ? std::move(random) : std::make_unique<measurement::ClockSeededRandom>())
+    , m_measurement(m_form, *m_random)
+    , m_error_sink(report_and_exit)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form1"));
+    resize(client_width, client_height);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, to_qcolor(window_colour, background));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    measurement::connect(m_form, m_measurement);
+    m_form.button("EndButton").Click = EndButton_Click;
+
+    // Shapes lie at the bottom; above them the other controls, so that
+    // earlier controls in the table stand over later ones where they meet.
+    auto const& controls = m_form.controls();
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i]->kind() == model::Kind::Shape)
+            m_widgets[i] = make_widget(*controls[i]);
+    }
+    for (std::size_t i = controls.size(); i-- > 0;) {
+        if (controls[i]->kind() != model::Kind::Shape)
+            m_widgets[i] = make_widget(*controls[i]);
+    }
+    set_tab_order();
+    focus_first_tab_stop();
+}
+
+FormWindow::~FormWindow() = default;
+
+QWidget* FormWindow::widget_of(std::string_view control_name) const
+{
+    auto const& controls = m_form.controls();
+    auto const it = std::find_if(controls.begin(), controls.end(),
+        [control_name](model::Control const* control) { return control->name() == control_name; });
+    return it == controls.end() ? nullptr : m_widgets[static_cast<std::size_t>(it - controls.begin())];
+}
+
+QWidget* FormWindow::make_widget(model::Control& control)
+{
+    Look const* look = find_look(control.name());
+    Q_ASSERT(look != nullptr);
+    QWidget* widget = nullptr;
+    switch (control.kind()) {
+    case model::Kind::Label: {
+        auto& label = static_cast<model::Label&>(control);
+        auto* label_widget = new LabelWidget(label, *look, this);
+        label.Caption.observe([label_widget](std::string const& caption) {
+            label_widget->set_caption(QString::fromStdString(caption));
+        });
+        label.Top.observe([label_widget](float top) { label_widget->move(label_widget->x(), pixels(top)); });
+        widget = label_widget;
+        break;
+    }
+    case model::Kind::CommandButton: {
+        auto& button = static_cast<model::CommandButton&>(control);
+        auto* button_widget = new ButtonWidget(button, *look, this);
+        connect(button_widget, &QPushButton::clicked, this,
+            [this, &button] { raise_event(button, "Click", [&button] { button.Click(); }); });
+        widget = button_widget;
+        break;
+    }
+    case model::Kind::HScrollBar: {
+        auto& bar = static_cast<model::HScrollBar&>(control);
+        auto* bar_widget = new BarWidget(bar, this);
+        bar.Value.observe([bar_widget](int value) {
+            QSignalBlocker const quiet(bar_widget);
+            bar_widget->setValue(value);
+        });
+        connect(bar_widget, &QScrollBar::valueChanged, this,
+            [this, &bar](int value) { raise_event(bar, "Change", [&bar, value] { bar.Value = value; }); });
+        widget = bar_widget;
+        break;
+    }
+    case model::Kind::Shape: {
+        auto& shape = static_cast<model::Shape&>(control);
+        auto* shape_widget = new ShapeWidget(shape, this);
+        shape.BackColor.observe([shape_widget](model::Colour) { shape_widget->update(); });
+        widget = shape_widget;
+        break;
+    }
+    }
+    widget->setObjectName(QString::fromStdString(control.name()));
+    auto const& place = control.place();
+    widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
+    widget->setVisible(control.Visible);
+    control.Visible.observe([widget](bool visible) { widget->setVisible(visible); });
+    return widget;
+}
+
+void FormWindow::set_tab_order()
+{
+    auto stops = tab_stops;
+    std::sort(stops.begin(), stops.end(), [](TabStop a, TabStop b) { return a.index < b.index; });
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        setTabOrder(widget_of(stops[i - 1].control), widget_of(stops[i].control));
+}
+
+// The focus starts on the first control in the focus order that is shown:
+// "ＥＮＤ" at opening, since the bars before it are hidden.
+void FormWindow::focus_first_tab_stop()
+{
+    auto stops = tab_stops;
+    std::sort(stops.begin(), stops.end(), [](TabStop a, TabStop b) { return a.index < b.index; });
+    for (auto const& stop : stops) {
+        if (m_form.control(stop.control).Visible) {
+            widget_of(stop.control)->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+}
+
+template<typename Action>
+void FormWindow::raise_event(model::Control const& control, char const* event, Action const& action)
+{
+    try {
+        action();
+    } catch (std::exception const& error) {
+        m_error_sink(control.name() + "." + event + ": " + error.what());
+    } catch (...) {
+        m_error_sink(control.name() + "." + event + ": unknown error");
+    }
+    flush_paint();
+}
+
+// The handlers' writes have only scheduled repaints; paint them now, so the
+// window shows the new state before the next user event is looked at.
+void FormWindow::flush_paint()
+{
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+}
+
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "measurement/measurement.h"
+#include "measurement/random.h"
+#include "model/form1.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace tintora::ui {
+
+// Ends the program at once, with no question: the window goes and the event
+// loop returns 0.
+void EndButton_Click();
+
+// The window Form1: a widget for every control of the model, placed and drawn
+// from the look table, and bound both ways. The model's properties drive the
+// widgets; the user's clicks, keys and drags go to the model, which runs the
+// measurement's handlers. Every change a handler makes is painted before the
+// next user event is handled.
+class FormWindow final : public QWidget {
+public:
+    // Told of an error that escaped a handler: "control.Event: what".
+    using ErrorSink = std::function<void(std::string const& message)>;
+
+    explicit FormWindow(std::unique_ptr<measurement::RandomSource> random = nullptr, QWidget* parent = nullptr);
+    ~FormWindow() override;
+    FormWindow(FormWindow const&) = delete;
+    FormWindow& operator=(FormWindow const&) = delete;
+
+    model::Form1& form() { return m_form; }
+    QWidget* widget_of(std::string_view control_name) const;
+    void set_error_sink(ErrorSink sink) { m_error_sink = std::move(sink); }
+
+    static constexpr int client_width = 629;
+    static constexpr int client_height = 588;
+
+private:
+    QWidget* make_widget(model::Control& control);
+    void set_tab_order();
+    void focus_first_tab_stop();
+
+    // Runs a model event raised by the user. An error must not unwind through
+    // the toolkit's event loop, so it stops here and goes to the error sink.
+    template<typename Action>
+    void raise_event(model::Control const& control, char const* event, Action const& action);
+    void flush_paint();
+
+    model::Form1 m_form;
+    std::unique_ptr<measurement::RandomSource> m_random;
+    measurement::Measurement m_measurement;
+    std::array<QWidget*, model::control_table.size()> m_widgets {};
+    ErrorSink m_error_sink;
+};
+
+// Prints the error on standard error and ends the event loop with status 1.
+void report_and_exit(std::string const& message);
+
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "model/colour.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace tintora::ui {
+
+// How a control is drawn. Labels are transparent or opaque; buttons are
+// graphical (the face painted in their back colour) or standard (the
+// system's face); scroll bars and shapes have one look each.
+enum class Face { Transparent, Opaque, Graphical, Standard };
+enum class Align { Left, Centre };
+enum class Typeface { PGothic, Gothic }; // "ＭＳ Ｐゴシック", "ＭＳ ゴシック"
+
+inline constexpr model::Colour window_colour = model::system_colour(14); // highlight text
+inline constexpr model::Colour face_colour = model::system_colour(15); // button face
+inline constexpr model::Colour text_colour = model::system_colour(18); // button text
+
+// #RRGGBB as the design writes colours.
+constexpr model::Colour hex(std::uint32_t rrggbb)
+{
+    return model::rgb(static_cast<int>((rrggbb >> 16U) & 0xffU), static_cast<int>((rrggbb >> 8U) & 0xffU),
+        static_cast<int>(rrggbb & 0xffU));
+}
+
+struct Font {
+    Typeface typeface = Typeface::PGothic;
+    double points = 0;
+    bool bold = false;
+    bool italic = false;
+};
+
+// One row of the appearance table: the controls it covers, by name and
+// separated by spaces, and their look. Shapes take their colour from the
+// model; their row gives only the face.
+struct Look {
+    std::string_view controls;
+    Face face;
+    model::Colour back;
+    model::Colour text;
+    bool border;
+    Align align;
+    Font font;
+};
+
+inline constexpr bool single_line = true;
+inline constexpr bool no_border = false;
+inline constexpr Font standard_font {};
+
+inline constexpr auto P = Typeface::PGothic;
+inline constexpr auto G = Typeface::Gothic;
+
+inline constexpr std::array<Look, 27> looks { {
+    { "Command6", Face::Graphical, hex(0xFFC080), text_colour, no_border, Align::Centre, { P, 14.25, true } },
+    { "SaisokuteiButton", Face::Graphical, hex(0x00FFFF), text_colour, no_border, Align::Centre, { G, 9.75, true } },
+    { "Command3 Command2 Command1", Face::Graphical, hex(0xFF80FF), text_colour, no_border, Align::Centre,
+        { G, 14.25, true } },
+    { "StartButton", Face::Graphical, hex(0x80FFFF), text_colour, no_border, Align::Centre, { P, 9.75, true } },
+    { "BlueBottun", Face::Graphical, hex(0x0000FF), text_colour, no_border, Align::Centre, { P, 36, true } },
+    { "GreenBottun", Face::Graphical, hex(0x008000), text_colour, no_border, Align::Centre, { P, 36, true } },
+    { "RedBottun", Face::Graphical, hex(0xFF0000), text_colour, no_border, Align::Centre, { P, 36, true } },
+    { "EndButton", Face::Standard, face_colour, text_colour, no_border, Align::Centre, { P, 9.75, true } },
+    { "blue green red", Face::Standard, face_colour, text_colour, no_border, Align::Left, standard_font },
+    { "Shape1 Shape2", Face::Opaque, model::white, text_colour, no_border, Align::Left, standard_font },
+    { "labelred labelblue labelgreen", Face::Transparent, face_colour, text_colour, no_border, Align::Centre,
+        { P, 21.75 } },
+    { "Label24", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Centre, { P, 12, true } },
+    { "Label23 Label22", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Left, { P, 11.25 } },
+    { "Label21", Face::Opaque, hex(0xFFFFFF), hex(0x0000FF), no_border, Align::Left, { P, 11.25 } },
+    { "Label20", Face::Opaque, hex(0xFFFFFF), hex(0xFF0000), no_border, Align::Centre, { P, 48 } },
+    { "Label19 Label18 Label17", Face::Opaque, face_colour, text_colour, no_border, Align::Centre, { P, 21.75 } },
+    { "Label16", Face::Opaque, face_colour, text_colour, no_border, Align::Left, { P, 14.25 } },
+    { "Label12(1)", Face::Transparent, face_colour, hex(0xFF0000), no_border, Align::Centre, { P, 15.75, true } },
+    { "Label15(2) Label14(2) Label13(2) Label15(1) Label14(1) Label13(1) Label15(0) Label14(0) Label13(0)",
+        Face::Transparent, face_colour, hex(0xFF0000), no_border, Align::Centre, { P, 26.25 } },
+    { "Label12(0)", Face::Transparent, face_colour, hex(0x000000), single_line, Align::Centre, { P, 14.25, true } },
+    { "Label10", Face::Opaque, hex(0xFFC0C0), text_colour, single_line, Align::Centre, { P, 15.75 } },
+    { "Label9 Label8 Label7", Face::Transparent, face_colour, hex(0x000000), single_line, Align::Centre,
+        { P, 21.75 } },
+    { "Label2(2)", Face::Opaque, hex(0xFFFFFF), hex(0x0000FF), no_border, Align::Centre, { P, 12 } },
+    { "Label2(1)", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Centre, { P, 15.75 } },
+    { "Label6 Label5 Label4", Face::Opaque, hex(0xFFC0C0), text_colour, single_line, Align::Centre, { P, 21.75 } },
+    { "Label3", Face::Opaque, hex(0xFFC080), hex(0xFF0000), single_line, Align::Centre, { P, 21.75, true, true } },
+    { "Label1(1) Label1(0)", Face::Transparent, face_colour, text_colour, no_border, Align::Centre, { P, 20.25 } },
+} };
+
+constexpr bool covers(std::string_view controls, std::string_view name)
+{
+    while (!controls.empty()) {
+        auto const end = controls.find(' ');
+        if (controls.substr(0, end) == name)
+            return true;
+        if (end == std::string_view::npos)
+            break;
+        controls.remove_prefix(end + 1);
+    }
+    return false;
+}
+
+// The look of a control, or null for a name the table does not cover.
+constexpr Look const* find_look(std::string_view name)
+{
+    for (auto const& look : looks) {
+        if (covers(look.controls, name))
+            return &look;
+    }
+    return nullptr;
+}
+
+// The keyboard focus order. Labels and shapes never take the focus.
+struct TabStop {
+    std::string_view control;
+    int index;
+};
+
+inline constexpr std::array<TabStop, 13> tab_stops { {
+    { "red", 0 },
+    { "green", 1 },
+    { "blue", 2 },
+    { "EndButton", 3 },
+    { "RedBottun", 7 },
+    { "GreenBottun", 8 },
+    { "BlueBottun", 9 },
+    { "StartButton", 13 },
+    { "Command1", 22 },
+    { "Command2", 23 },
+    { "Command3", 24 },
+    { "SaisokuteiButton", 36 },
+    { "Command6", 43 },
+} };
+
+// Twips to logical pixels: 15 twips to a pixel at 96 dots per inch.
+inline constexpr int twips_per_pixel = 15;
+constexpr int pixels(double twips) { return static_cast<int>(twips / twips_per_pixel + (twips >= 0 ? 0.5 : -0.5)); }
+
+// Points to pixels at 96 dots per inch, so that text keeps its proportion to
+// the twip layout on any screen.
+constexpr double font_pixels(double points) { return points * 96.0 / 72.0; }
+
+inline constexpr int client_width_twips = 9435;
+inline constexpr int client_height_twips = 8820;
+
+}
