@@ -6,6 +6,7 @@
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
+#include <QStyleOptionSlider>
 #include <QTextOption>
 
 #include <algorithm>
@@ -63,6 +64,17 @@ void CaptionLayout::set(QString const& text, QFont const& font, Align align, QRe
     m_font = fitted;
 }
 
+namespace {
+
+QString trimmed_end(QString text)
+{
+    while (!text.isEmpty() && text.back().isSpace())
+        text.chop(1);
+    return text;
+}
+
+}
+
 bool CaptionLayout::lay_out(QFont const& font)
 {
     m_layout = std::make_unique<QTextLayout>(m_text, font);
@@ -78,9 +90,14 @@ bool CaptionLayout::lay_out(QFont const& font)
     for (QTextLine line = m_layout->createLine(); line.isValid(); line = m_layout->createLine()) {
         line.setLineWidth(m_box.width());
         line.setPosition(QPointF(m_box.left(), m_box.top() + top));
-        auto const ink = metrics.tightBoundingRect(m_text.mid(line.textStart(), line.textLength()));
+        // What must fit is the ink: a glyph's advance may overhang the box
+        // (a 35-pixel ◎ in a 33-pixel cell) while its drawing stays inside.
+        // Spaces left hanging at a break are not drawn and take no room.
+        auto const ink = metrics.tightBoundingRect(trimmed_end(m_text.mid(line.textStart(), line.textLength())));
         ink_bottom = top + line.ascent() + std::max<qreal>(ink.bottom(), 0);
-        fits_across = fits_across && line.naturalTextWidth() <= m_box.width() + 0.5;
+        qreal const ink_left = line.naturalTextRect().left() + ink.left();
+        qreal const ink_right = line.naturalTextRect().left() + ink.right();
+        fits_across = fits_across && (ink.isEmpty() || (ink_left >= m_box.left() - 0.5 && ink_right <= m_box.right() + 0.5));
         top += em;
     }
     m_layout->endLayout();
@@ -251,6 +268,13 @@ BarWidget::BarWidget(model::HScrollBar& bar, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     // The style's context menu offers "Scroll here", a jump to the pointer.
     setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+QRect BarWidget::part(QStyle::SubControl part) const
+{
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ScrollBar, &option, part, this);
 }
 
 // As on any desktop's horizontal scroll bar: Right and Down step up, Left

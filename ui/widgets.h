@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextLayout>
 #include <QWidget>
 
@@ -75,6 +76,9 @@ private:
 class BarWidget final : public QScrollBar {
 public:
     BarWidget(model::HScrollBar& bar, QWidget* parent);
+    // Where a part of the bar (an end arrow, the thumb, the track on either
+    // side of it) lies, in the bar's own coordinates.
+    QRect part(QStyle::SubControl part) const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,7 +1,7 @@
 #include "measurement/measurement.h"
 #include "measurement/numbers.h"
 #include "model/error.h"
-#include "scripted_random.h"
+#include "tests/support/scripted_random.h"
 
 #include <gtest/gtest.h>
 
