@@ -25,16 +25,20 @@ public:
     operator T const&() const { return m_value; } // NOLINT(google-explicit-constructor)
 
     // Writing the value it already has is not a change and notifies no one.
-    Property& operator=(T value)
+    // The new value is compared before it is converted, so that writing a
+    // caption from a literal makes no temporary string when nothing changes.
+    template<typename U>
+    Property& operator=(U&& value)
     {
-        set(std::move(value));
+        set(std::forward<U>(value));
         return *this;
     }
-    void set(T value)
+    template<typename U>
+    void set(U&& value)
     {
-        if (value == m_value)
+        if (m_value == value)
             return;
-        m_value = std::move(value);
+        m_value = std::forward<U>(value);
         for (auto const& observer : m_observers)
             observer(m_value);
     }
