@@ -11,6 +11,10 @@
 namespace tintora::measurement {
 namespace {
 
+// The grading rule, written out again here so that a fault in the program's
+// own bands cannot hide itself: ◎ (0) up to 5, ○ (1) up to 10, △ (2) above.
+int expected_mark(double error) { return error <= 5 ? 0 : error <= 10 ? 1 : 2; }
+
 using model::channels;
 
 // What must hold after every user action, whatever came before.
@@ -66,7 +70,7 @@ void check_invariants(model::Form1& form)
         errors += error;
         ASSERT_GE(error, 0) << channel.name;
         ASSERT_EQ(marks_shown, 1) << channel.name;
-        ASSERT_EQ(shown_mark, static_cast<int>(*mark_for_error(error))) << channel.name << " error " << error;
+        ASSERT_EQ(shown_mark, expected_mark(error)) << channel.name << " error " << error;
     }
     if (form.label("Label20").Visible) {
         ASSERT_EQ(form.label("Label20").Caption.get(), number_text(100 - errors));

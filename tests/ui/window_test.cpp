@@ -3,6 +3,7 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
@@ -170,7 +171,7 @@ TEST_F(WindowTest, KeysStepTheBarAsOnAnyDesktopAndClamp)
              Step { Qt::Key_PageDown, 255 }, Step { Qt::Key_PageUp, 245 }, Step { Qt::Key_Home, 0 },
              Step { Qt::Key_Up, 0 }, Step { Qt::Key_PageUp, 0 } }) {
         QTest::keyClick(red, key);
-        EXPECT_EQ(window->form().bar("red").Value.get(), expected) << QTest::toString(key);
+        EXPECT_EQ(window->form().bar("red").Value.get(), expected) << QKeySequence(key).toString().toStdString();
         EXPECT_EQ(text("labelred").toInt(), expected);
     }
 }
