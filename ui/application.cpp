@@ -12,6 +12,7 @@ namespace {
 
 QtMessageHandler previous_handler = nullptr;
 bool starting = false;
+QString platform_complaint;
 
 // While the platform starts, its complaints about a missing display are
 // summed up in one line; a fatal one ends the process without the abort (and
@@ -19,13 +20,20 @@ bool starting = false;
 void startup_messages(QtMsgType type, QMessageLogContext const& context, QString const& message)
 {
     if (starting && type == QtFatalMsg) {
-        std::fprintf(stderr, "tintora: cannot open the window: no display could be opened (DISPLAY=%s)\n",
-            std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "unset");
+        QByteArray const display = qgetenv("DISPLAY");
+        std::fprintf(stderr, "tintora: cannot open the window: %s\n",
+            platform_complaint.isEmpty()
+                ? qPrintable(QStringLiteral("no display could be opened (DISPLAY=%1)")
+                                 .arg(display.isEmpty() ? QStringLiteral("unset") : QString::fromLocal8Bit(display)))
+                : qPrintable(platform_complaint));
         std::fflush(stderr);
         _exit(1);
     }
-    if (starting && QByteArray(context.category).startsWith("qt.qpa"))
+    if (starting && QByteArray(context.category).startsWith("qt.qpa")) {
+        if (platform_complaint.isEmpty())
+            platform_complaint = message.section(QLatin1Char('\n'), 0, 0);
         return;
+    }
     if (previous_handler != nullptr)
         previous_handler(type, context, message);
 }

@@ -4,6 +4,7 @@
 #include "ui/widgets.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QPalette>
 
 #include <algorithm>
@@ -54,6 +55,15 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
 }
 
 FormWindow::~FormWindow() = default;
+
+// Closing the only window ends the program as "ＥＮＤ" does. Qt would end it
+// only when no other top-level window is left, and a tooltip that pops up at
+// the moment of closing counts as one, leaving the program running unseen.
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    EndButton_Click();
+}
 
 QWidget* FormWindow::widget_of(std::string_view control_name) const
 {

@@ -40,6 +40,9 @@ public:
     static constexpr int client_width = 629;
     static constexpr int client_height = 588;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QWidget* make_widget(model::Control& control);
     void set_tab_order();

@@ -271,6 +271,16 @@ TEST_F(WindowTest, AnErrorInAHandlerStopsAtTheEventBoundaryNamingControlAndEvent
     EXPECT_NE(reported.find("no more values"), std::string::npos) << reported;
 }
 
+TEST_F(WindowTest, AnEscapedErrorEndsTheProgramWithStatusOneAndOneLine)
+{
+    ::testing::internal::CaptureStderr();
+    QTimer::singleShot(0, [this] { click("StartButton"); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QCoreApplication::exec(), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+        "tintora: StartButton.Click: the script has no more values\n");
+}
+
 TEST_F(WindowTest, EnterOnTheFocusedEndAtOpeningEndsTheProgram)
 {
     QTimer::singleShot(0, [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter); });

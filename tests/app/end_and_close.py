@@ -1,0 +1,133 @@
+#!/usr/bin/python3
+"""Ends the real tintora in every phase of a measurement, by "ＥＮＤ" and by
+the close box, under Xvfb. Each time the process must exit with status 0
+within one second and print no sanitizer or leak report.
+
+Usage: end_and_close.py TINTORA
+"""
+import os
+import subprocess
+import sys
+import time
+
+from Xlib import X, display, protocol
+
+# Where the window's buttons lie, in pixels from the top-left of the client area.
+START, END = (484, 84), (544, 532)
+CONFIRM = {"R": (388, 364), "G": (388, 412), "B": (388, 460)}
+CHANNEL = {"G": (72, 408), "B": (72, 456)}
+PUSH = (184, 532)
+
+PHASES = [
+    ("before ＳＴＡＲＴ", []),
+    ("red stage", [START]),
+    ("red confirmed", [START, CONFIRM["R"]]),
+    ("green stage", [START, CONFIRM["R"], CHANNEL["G"]]),
+    ("green confirmed", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"]]),
+    ("blue stage", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"]]),
+    ("blue confirmed", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"], CONFIRM["B"]]),
+    ("scored", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"], CONFIRM["B"], PUSH]),
+]
+
+REPORTS = ("AddressSanitizer", "LeakSanitizer", "runtime error:", "UndefinedBehaviorSanitizer")
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True)
+
+
+def click(point):
+    xdotool("mousemove", str(point[0]), str(point[1]), "click", "1")
+    time.sleep(0.1)
+
+
+def window_id(process, timeout=20):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        if process.poll() is not None:
+            return None
+        found = xdotool("search", "--onlyvisible", "--name", "^Form1$").stdout.split()
+        if found:
+            return int(found[0])
+        time.sleep(0.05)
+    return None
+
+
+def close_box(window):
+    """What a window manager sends when the user presses the close box."""
+    x = display.Display()
+    target = x.create_resource_object("window", window)
+    protocols = x.intern_atom("WM_PROTOCOLS")
+    delete = x.intern_atom("WM_DELETE_WINDOW")
+    event = protocol.event.ClientMessage(window=target, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+    target.send_event(event, event_mask=X.NoEventMask)
+    x.flush()
+    x.close()
+
+
+def run(tintora, phase, clicks, ending):
+    process = subprocess.Popen([tintora], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    window = window_id(process)
+    if window is None:
+        process.kill()
+        return f"{phase}, {ending}: the window did not open: {process.communicate()[1].strip()}"
+    time.sleep(0.3)
+    for point in clicks:
+        click(point)
+    time.sleep(0.2)
+    if process.poll() is not None:
+        return f"{phase}, {ending}: the program ended before it was told to ({process.returncode})"
+    started = time.monotonic()
+    if ending == "ＥＮＤ":
+        xdotool("mousemove", str(END[0]), str(END[1]), "click", "1")
+    else:
+        close_box(window)
+    try:
+        _, errors = process.communicate(timeout=5)
+    except subprocess.TimeoutExpired:
+        shown = xdotool("search", "--onlyvisible", "--name", ".").stdout.split()
+        names = [(w, xdotool("getwindowname", w).stdout.strip()) for w in shown]
+        process.kill()
+        return f"{phase}, {ending}: still running after 5 s; window {window}; shown: {names}"
+    took = time.monotonic() - started
+    problems = []
+    if process.returncode != 0:
+        problems.append(f"exit status {process.returncode}")
+    if took > 1.0:
+        problems.append(f"took {took:.2f} s")
+    if any(report in errors for report in REPORTS):
+        problems.append("a sanitizer reported:\n" + errors)
+    print(f"{phase:16} {ending:4}  status {process.returncode}  {took * 1000:5.0f} ms")
+    return f"{phase}, {ending}: " + "; ".join(problems) if problems else None
+
+
+def main():
+    tintora = os.path.abspath(sys.argv[1])
+    screen = f":{100 + os.getpid() % 400}"
+    xvfb = subprocess.Popen(["Xvfb", screen, "-screen", "0", "640x600x24", "-nolisten", "tcp", "-noreset"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.environ["DISPLAY"] = screen
+    os.environ.pop("WAYLAND_DISPLAY", None)
+    os.environ["QT_QPA_PLATFORM"] = "xcb"
+    try:
+        for _ in range(200):
+            if xvfb.poll() is None and subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
+                break
+            time.sleep(0.05)
+        else:
+            print(f"Xvfb did not start on {screen}")
+            return 1
+        print(f"Xvfb on {screen} ready")
+        failures = [f for phase, clicks in PHASES for ending in ("ＥＮＤ", "close")
+                    if (f := run(tintora, phase, clicks, ending))]
+    finally:
+        xvfb.terminate()
+    runs = len(PHASES) * 2
+    print(f"{runs - len(failures)} passed, {len(failures)} failed")
+    for failure in failures:
+        print("FAIL:", failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
