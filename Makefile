@@ -23,3 +23,6 @@ run: build
 
 clean:
 	rm -rf build
+
+lint: build
+	tools/lint build/$(PRESET)

@@ -45,9 +45,18 @@ void Measurement::StartButton_Click()
     draw_stage_target(model::red_channel, true);
 }
 
-void Measurement::red_Change() { value_change(model::red_channel); }
-void Measurement::green_Change() { value_change(model::green_channel); }
-void Measurement::blue_Change() { value_change(model::blue_channel); }
+void Measurement::red_Change()
+{
+    value_change(model::red_channel);
+}
+void Measurement::green_Change()
+{
+    value_change(model::green_channel);
+}
+void Measurement::blue_Change()
+{
+    value_change(model::blue_channel);
+}
 
 // Keeps the bar's value label equal to the bar and the test patch the colour
 // of all three bars, the hidden ones included.
@@ -60,9 +69,18 @@ void Measurement::value_change(Channel const& channel)
     shape("Shape2").BackColor = model::rgb(red, green, blue);
 }
 
-void Measurement::RedBottun_Click() { set_up_stage(model::red_channel); }
-void Measurement::GreenBottun_Click() { set_up_stage(model::green_channel); }
-void Measurement::BlueBottun_Click() { set_up_stage(model::blue_channel); }
+void Measurement::RedBottun_Click()
+{
+    set_up_stage(model::red_channel);
+}
+void Measurement::GreenBottun_Click()
+{
+    set_up_stage(model::green_channel);
+}
+void Measurement::BlueBottun_Click()
+{
+    set_up_stage(model::blue_channel);
+}
 
 // Starts a channel's stage with a new target colour, or starts it afresh.
 // The red stage is opened by ＳＴＡＲＴ or re-measure with the method text and
@@ -123,8 +141,8 @@ void Measurement::grade(Channel const& channel)
     auto& error = label(channel.error_label);
     label(channel.correct_label).Visible = true;
     error.Visible = true;
-    double const difference
-        = strict_number(label(channel.value_label).Caption.get()) - strict_number(label(channel.correct_label).Caption.get());
+    double const difference = strict_number(label(channel.value_label).Caption.get())
+        - strict_number(label(channel.correct_label).Caption.get());
     error.Caption = number_text(difference);
     if (double const signed_error = strict_number(error.Caption.get()); signed_error <= 0)
         error.Caption = number_text(signed_error * -1);
@@ -271,10 +289,13 @@ void connect(model::Form1& form, Measurement& measurement)
         &Measurement::blue_Change,
     };
     for (auto const& click : clicks)
-        form.button(click.button).Click = [&measurement, handler = click.handler] { (measurement.*handler)(); };
+        form.button(click.button).Click
+            = [&measurement, handler = click.handler] { (measurement.*handler)(); };
     for (auto const& channel : channels) {
         form.bar(channel.bar).Change
-            = [&measurement, handler = changes[static_cast<std::size_t>(channel.index)]] { (measurement.*handler)(); };
+            = [&measurement, handler = changes[static_cast<std::size_t>(channel.index)]] {
+                  (measurement.*handler)();
+              };
     }
 }
 

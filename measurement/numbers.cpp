@@ -9,58 +9,61 @@ namespace tintora::measurement {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string_view skip_blanks(std::string_view text)
-{
-    while (!text.empty() && is_blank(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
-// Reads an optional sign, digits and an optional "." with more digits from
-// the front of the text. from_chars alone would also take "inf", "nan" and
-// exponents, which are no caption's numbers, so the shape is checked here
-// and from_chars only does the exact decimal-to-binary part.
-struct Leading {
-    double value = 0;
-    std::size_t length = 0; // 0: the text does not begin with a number
-};
-
-Leading read_leading(std::string_view text)
-{
-    std::size_t i = 0;
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        ++i;
+    bool is_blank(char c)
+    {
+        return c == ' ' || c == '\t';
     }
-    auto const digits_from = [&](std::size_t from) {
-        std::size_t j = from;
-        while (j < text.size() && text[j] >= '0' && text[j] <= '9')
-            ++j;
-        return j;
+
+    std::string_view skip_blanks(std::string_view text)
+    {
+        while (!text.empty() && is_blank(text.front()))
+            text.remove_prefix(1);
+        return text;
+    }
+
+    // Reads an optional sign, digits and an optional "." with more digits from
+    // the front of the text. from_chars alone would also take "inf", "nan" and
+    // exponents, which are no caption's numbers, so the shape is checked here
+    // and from_chars only does the exact decimal-to-binary part.
+    struct Leading {
+        double value = 0;
+        std::size_t length = 0; // 0: the text does not begin with a number
     };
-    std::size_t const number_start = i;
-    std::size_t end = digits_from(i);
-    std::size_t digit_count = end - i;
-    if (end < text.size() && text[end] == '.') {
-        std::size_t const fraction_end = digits_from(end + 1);
-        digit_count += fraction_end - end - 1;
-        if (digit_count > 0)
-            end = fraction_end;
+
+    Leading read_leading(std::string_view text)
+    {
+        std::size_t i = 0;
+        bool negative = false;
+        if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+            negative = text.front() == '-';
+            ++i;
+        }
+        auto const digits_from = [&](std::size_t from) {
+            std::size_t j = from;
+            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+                ++j;
+            return j;
+        };
+        std::size_t const number_start = i;
+        std::size_t end = digits_from(i);
+        std::size_t digit_count = end - i;
+        if (end < text.size() && text[end] == '.') {
+            std::size_t const fraction_end = digits_from(end + 1);
+            digit_count += fraction_end - end - 1;
+            if (digit_count > 0)
+                end = fraction_end;
+        }
+        if (digit_count == 0)
+            return {};
+        double value = 0;
+        auto const* first = text.data() + number_start;
+        auto const [ptr, error] = std::from_chars(first, text.data() + end, value, std::chars_format::fixed);
+        if (error == std::errc::result_out_of_range)
+            throw ConversionError("the number \"" + std::string(text.substr(0, end)) + "\" is out of range");
+        if (error != std::errc {} || ptr != text.data() + end)
+            return {};
+        return { negative ? -value : value, end };
     }
-    if (digit_count == 0)
-        return {};
-    double value = 0;
-    auto const* first = text.data() + number_start;
-    auto const [ptr, error] = std::from_chars(first, text.data() + end, value, std::chars_format::fixed);
-    if (error == std::errc::result_out_of_range)
-        throw ConversionError("the number \"" + std::string(text.substr(0, end)) + "\" is out of range");
-    if (error != std::errc {} || ptr != text.data() + end)
-        return {};
-    return { negative ? -value : value, end };
-}
 
 }
 

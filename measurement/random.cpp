@@ -7,14 +7,14 @@ namespace tintora::measurement {
 
 namespace {
 
-constexpr std::uint64_t golden_gamma = 0x9E3779B97F4A7C15ULL;
+    constexpr std::uint64_t golden_gamma = 0x9E3779B97F4A7C15ULL;
 
-constexpr std::uint64_t mix(std::uint64_t z)
-{
-    z = (z ^ (z >> 30U)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27U)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31U);
-}
+    constexpr std::uint64_t mix(std::uint64_t z)
+    {
+        z = (z ^ (z >> 30U)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27U)) * 0x94D049BB133111EBULL;
+        return z ^ (z >> 31U);
+    }
 
 }
 

@@ -26,8 +26,10 @@ struct Channel {
 
 inline constexpr std::array<Channel, 3> channels { {
     { "red", 0, "red", "labelred", "RedBottun", "Command1", "Label17", "Label4", "Label7", std::nullopt },
-    { "green", 1, "green", "labelgreen", "GreenBottun", "Command2", "Label18", "Label5", "Label8", LabelName("Label22") },
-    { "blue", 2, "blue", "labelblue", "BlueBottun", "Command3", "Label19", "Label6", "Label9", LabelName("Label23") },
+    { "green", 1, "green", "labelgreen", "GreenBottun", "Command2", "Label18", "Label5", "Label8",
+        LabelName("Label22") },
+    { "blue", 2, "blue", "labelblue", "BlueBottun", "Command3", "Label19", "Label6", "Label9",
+        LabelName("Label23") },
 } };
 
 inline constexpr Channel const& red_channel = channels[0];

@@ -68,8 +68,9 @@ inline constexpr std::array<ControlRow, 50> control_table { {
     { "Label8", Kind::Label, hidden, "", "", { 7320, 5880, 855, 495 } },
     { "Label7", Kind::Label, hidden, "", "", { 7320, 5160, 855, 495 } },
     { "Label2(2)", Kind::Label, hidden,
-        "<方法> ＡとＢの色が同じになるよう　下のスクロールバー　　をクリックし　「確定」ボタンを押してください。", "",
-        { 1800, 3480, 5775, 495 } },
+        "<方法> "
+        "ＡとＢの色が同じになるよう　下のスクロールバー　　をクリックし　「確定」ボタンを押してください。",
+        "", { 1800, 3480, 5775, 495 } },
     { "Label2(1)", Kind::Label, shown, "STARTボタンを押すと開始します。→", "", { 1560, 1080, 4935, 375 } },
     { "Label6", Kind::Label, hidden, "Label6", "", { 6360, 6600, 855, 495 } },
     { "Label5", Kind::Label, hidden, "Label5", "", { 6360, 5880, 855, 495 } },

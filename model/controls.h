@@ -49,8 +49,8 @@ private:
 
 class Label final : public Control {
 public:
-    Label(std::string_view name, Place place, bool visible, std::string_view caption,
-        std::string_view tooltip)
+    Label(
+        std::string_view name, Place place, bool visible, std::string_view caption, std::string_view tooltip)
         : Control(name, Kind::Label, place, visible)
         , Caption(std::string(caption))
         , Top(static_cast<float>(place.top))
@@ -66,8 +66,8 @@ public:
 
 class CommandButton final : public Control {
 public:
-    CommandButton(std::string_view name, Place place, bool visible, std::string_view caption,
-        std::string_view tooltip)
+    CommandButton(
+        std::string_view name, Place place, bool visible, std::string_view caption, std::string_view tooltip)
         : Control(name, Kind::CommandButton, place, visible)
         , Caption(caption)
         , ToolTipText(tooltip)

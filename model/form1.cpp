@@ -9,8 +9,8 @@ namespace tintora::model {
 
 Label& ControlArray::Item(int index) const
 {
-    auto const it = std::find_if(m_members.begin(), m_members.end(),
-        [index](Member const& member) { return member.index == index; });
+    auto const it = std::find_if(
+        m_members.begin(), m_members.end(), [index](Member const& member) { return member.index == index; });
     if (it == m_members.end()) {
         throw ModelError(std::string(m_name) + "(" + std::to_string(index)
             + ") does not exist: the control array has no member with that index");
@@ -59,8 +59,8 @@ Control& Form1::control(std::string_view name) const
 
 ControlArray& Form1::array_named(std::string_view name)
 {
-    auto const it = std::find_if(m_arrays.begin(), m_arrays.end(),
-        [name](ControlArray const& array) { return array.name() == name; });
+    auto const it = std::find_if(
+        m_arrays.begin(), m_arrays.end(), [name](ControlArray const& array) { return array.name() == name; });
     if (it == m_arrays.end())
         throw ModelError("Form1 has no control array named " + std::string(name));
     return *it;

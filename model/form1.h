@@ -15,7 +15,7 @@ namespace tintora::model {
 // The name of a control of kind K, checked when the program is compiled: a
 // name that is not in the control table, or names a control of another kind,
 // does not compile. It stands for the control's slot in Form1.
-template<Kind K>
+template <Kind K>
 class ControlName {
 public:
     consteval ControlName(char const* name) // NOLINT(google-explicit-constructor)

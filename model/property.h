@@ -9,7 +9,7 @@ namespace tintora::model {
 // A value that tells its observers about every change. The window binds to
 // the model through these: it observes the properties that handlers write and
 // repaints the widget, so the model never needs to know a toolkit exists.
-template<typename T>
+template <typename T>
 class Property {
 public:
     using Observer = std::function<void(T const&)>;
@@ -27,13 +27,13 @@ public:
     // Writing the value it already has is not a change and notifies no one.
     // The new value is compared before it is converted, so that writing a
     // caption from a literal makes no temporary string when nothing changes.
-    template<typename U>
+    template <typename U>
     Property& operator=(U&& value)
     {
         set(std::forward<U>(value));
         return *this;
     }
-    template<typename U>
+    template <typename U>
     void set(U&& value)
     {
         if (m_value == value)

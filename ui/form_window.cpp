@@ -13,7 +13,10 @@
 
 namespace tintora::ui {
 
-void EndButton_Click() { QCoreApplication::exit(0); }
+void EndButton_Click()
+{
+    QCoreApplication::exit(0);
+}
 
 void report_and_exit(std::string const& message)
 {
@@ -50,7 +53,8 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
         if (controls[i]->kind() != model::Kind::Shape)
             m_widgets[i] = make_widget(*controls[i]);
     }
-    set_tab_order();
+    for (std::size_t i = 1; i < tab_stops.size(); ++i)
+        setTabOrder(widget_of(tab_stops[i - 1].control), widget_of(tab_stops[i].control));
     focus_first_tab_stop();
 }
 
@@ -125,21 +129,11 @@ QWidget* FormWindow::make_widget(model::Control& control)
     return widget;
 }
 
-void FormWindow::set_tab_order()
-{
-    auto stops = tab_stops;
-    std::sort(stops.begin(), stops.end(), [](TabStop a, TabStop b) { return a.index < b.index; });
-    for (std::size_t i = 1; i < stops.size(); ++i)
-        setTabOrder(widget_of(stops[i - 1].control), widget_of(stops[i].control));
-}
-
-// The focus starts on the first control in the focus order that is shown:
-// "ＥＮＤ" at opening, since the bars before it are hidden.
+// The first stop in the focus order that is shown takes the focus: "ＥＮＤ"
+// at opening, since the bars before it are hidden.
 void FormWindow::focus_first_tab_stop()
 {
-    auto stops = tab_stops;
-    std::sort(stops.begin(), stops.end(), [](TabStop a, TabStop b) { return a.index < b.index; });
-    for (auto const& stop : stops) {
+    for (auto const& stop : tab_stops) {
         if (m_form.control(stop.control).Visible) {
             widget_of(stop.control)->setFocus(Qt::OtherFocusReason);
             return;
@@ -147,7 +141,7 @@ void FormWindow::focus_first_tab_stop()
     }
 }
 
-template<typename Action>
+template <typename Action>
 void FormWindow::raise_event(model::Control const& control, char const* event, Action const& action)
 {
     try {

@@ -28,7 +28,8 @@ public:
     // Told of an error that escaped a handler: "control.Event: what".
     using ErrorSink = std::function<void(std::string const& message)>;
 
-    explicit FormWindow(std::unique_ptr<measurement::RandomSource> random = nullptr, QWidget* parent = nullptr);
+    explicit FormWindow(
+        std::unique_ptr<measurement::RandomSource> random = nullptr, QWidget* parent = nullptr);
     ~FormWindow() override;
     FormWindow(FormWindow const&) = delete;
     FormWindow& operator=(FormWindow const&) = delete;
@@ -45,12 +46,11 @@ protected:
 
 private:
     QWidget* make_widget(model::Control& control);
-    void set_tab_order();
     void focus_first_tab_stop();
 
     // Runs a model event raised by the user. An error must not unwind through
     // the toolkit's event loop, so it stops here and goes to the error sink.
-    template<typename Action>
+    template <typename Action>
     void raise_event(model::Control const& control, char const* event, Action const& action);
     void flush_paint();
 

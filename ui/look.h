@@ -55,10 +55,12 @@ inline constexpr auto G = Typeface::Gothic;
 
 inline constexpr std::array<Look, 27> looks { {
     { "Command6", Face::Graphical, hex(0xFFC080), text_colour, no_border, Align::Centre, { P, 14.25, true } },
-    { "SaisokuteiButton", Face::Graphical, hex(0x00FFFF), text_colour, no_border, Align::Centre, { G, 9.75, true } },
+    { "SaisokuteiButton", Face::Graphical, hex(0x00FFFF), text_colour, no_border, Align::Centre,
+        { G, 9.75, true } },
     { "Command3 Command2 Command1", Face::Graphical, hex(0xFF80FF), text_colour, no_border, Align::Centre,
         { G, 14.25, true } },
-    { "StartButton", Face::Graphical, hex(0x80FFFF), text_colour, no_border, Align::Centre, { P, 9.75, true } },
+    { "StartButton", Face::Graphical, hex(0x80FFFF), text_colour, no_border, Align::Centre,
+        { P, 9.75, true } },
     { "BlueBottun", Face::Graphical, hex(0x0000FF), text_colour, no_border, Align::Centre, { P, 36, true } },
     { "GreenBottun", Face::Graphical, hex(0x008000), text_colour, no_border, Align::Centre, { P, 36, true } },
     { "RedBottun", Face::Graphical, hex(0xFF0000), text_colour, no_border, Align::Centre, { P, 36, true } },
@@ -68,23 +70,30 @@ inline constexpr std::array<Look, 27> looks { {
     { "labelred labelblue labelgreen", Face::Transparent, face_colour, text_colour, no_border, Align::Centre,
         { P, 21.75 } },
     { "Label24", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Centre, { P, 12, true } },
-    { "Label23 Label22", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Left, { P, 11.25 } },
+    { "Label23 Label22", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Left,
+        { P, 11.25 } },
     { "Label21", Face::Opaque, hex(0xFFFFFF), hex(0x0000FF), no_border, Align::Left, { P, 11.25 } },
     { "Label20", Face::Opaque, hex(0xFFFFFF), hex(0xFF0000), no_border, Align::Centre, { P, 48 } },
-    { "Label19 Label18 Label17", Face::Opaque, face_colour, text_colour, no_border, Align::Centre, { P, 21.75 } },
+    { "Label19 Label18 Label17", Face::Opaque, face_colour, text_colour, no_border, Align::Centre,
+        { P, 21.75 } },
     { "Label16", Face::Opaque, face_colour, text_colour, no_border, Align::Left, { P, 14.25 } },
-    { "Label12(1)", Face::Transparent, face_colour, hex(0xFF0000), no_border, Align::Centre, { P, 15.75, true } },
+    { "Label12(1)", Face::Transparent, face_colour, hex(0xFF0000), no_border, Align::Centre,
+        { P, 15.75, true } },
     { "Label15(2) Label14(2) Label13(2) Label15(1) Label14(1) Label13(1) Label15(0) Label14(0) Label13(0)",
         Face::Transparent, face_colour, hex(0xFF0000), no_border, Align::Centre, { P, 26.25 } },
-    { "Label12(0)", Face::Transparent, face_colour, hex(0x000000), single_line, Align::Centre, { P, 14.25, true } },
+    { "Label12(0)", Face::Transparent, face_colour, hex(0x000000), single_line, Align::Centre,
+        { P, 14.25, true } },
     { "Label10", Face::Opaque, hex(0xFFC0C0), text_colour, single_line, Align::Centre, { P, 15.75 } },
     { "Label9 Label8 Label7", Face::Transparent, face_colour, hex(0x000000), single_line, Align::Centre,
         { P, 21.75 } },
     { "Label2(2)", Face::Opaque, hex(0xFFFFFF), hex(0x0000FF), no_border, Align::Centre, { P, 12 } },
     { "Label2(1)", Face::Transparent, face_colour, hex(0x0000FF), no_border, Align::Centre, { P, 15.75 } },
-    { "Label6 Label5 Label4", Face::Opaque, hex(0xFFC0C0), text_colour, single_line, Align::Centre, { P, 21.75 } },
-    { "Label3", Face::Opaque, hex(0xFFC080), hex(0xFF0000), single_line, Align::Centre, { P, 21.75, true, true } },
-    { "Label1(1) Label1(0)", Face::Transparent, face_colour, text_colour, no_border, Align::Centre, { P, 20.25 } },
+    { "Label6 Label5 Label4", Face::Opaque, hex(0xFFC0C0), text_colour, single_line, Align::Centre,
+        { P, 21.75 } },
+    { "Label3", Face::Opaque, hex(0xFFC080), hex(0xFF0000), single_line, Align::Centre,
+        { P, 21.75, true, true } },
+    { "Label1(1) Label1(0)", Face::Transparent, face_colour, text_colour, no_border, Align::Centre,
+        { P, 20.25 } },
 } };
 
 constexpr bool covers(std::string_view controls, std::string_view name)
@@ -110,7 +119,7 @@ constexpr Look const* find_look(std::string_view name)
     return nullptr;
 }
 
-// The keyboard focus order. Labels and shapes never take the focus.
+// The keyboard focus order, listed in it. Labels and shapes never take the focus.
 struct TabStop {
     std::string_view control;
     int index;
@@ -134,11 +143,17 @@ inline constexpr std::array<TabStop, 13> tab_stops { {
 
 // Twips to logical pixels: 15 twips to a pixel at 96 dots per inch.
 inline constexpr int twips_per_pixel = 15;
-constexpr int pixels(double twips) { return static_cast<int>(twips / twips_per_pixel + (twips >= 0 ? 0.5 : -0.5)); }
+constexpr int pixels(double twips)
+{
+    return static_cast<int>(twips / twips_per_pixel + (twips >= 0 ? 0.5 : -0.5));
+}
 
 // Points to pixels at 96 dots per inch, so that text keeps its proportion to
 // the twip layout on any screen.
-constexpr double font_pixels(double points) { return points * 96.0 / 72.0; }
+constexpr double font_pixels(double points)
+{
+    return points * 96.0 / 72.0;
+}
 
 inline constexpr int client_width_twips = 9435;
 inline constexpr int client_height_twips = 8820;

@@ -37,9 +37,11 @@ QFont to_qfont(Font const& font)
     // The designed fonts first; the IPA fonts share their metrics and stand
     // in for them where they are not installed.
     if (font.typeface == Typeface::Gothic)
-        qfont.setFamilies({ QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic") });
+        qfont.setFamilies(
+            { QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic") });
     else
-        qfont.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic") });
+        qfont.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+            QStringLiteral("IPAPGothic") });
     if (font.points > 0)
         qfont.setPixelSize(static_cast<int>(std::lround(font_pixels(font.points))));
     qfont.setBold(font.bold);
@@ -66,12 +68,12 @@ void CaptionLayout::set(QString const& text, QFont const& font, Align align, QRe
 
 namespace {
 
-QString trimmed_end(QString text)
-{
-    while (!text.isEmpty() && text.back().isSpace())
-        text.chop(1);
-    return text;
-}
+    QString trimmed_end(QString text)
+    {
+        while (!text.isEmpty() && text.back().isSpace())
+            text.chop(1);
+        return text;
+    }
 
 }
 
@@ -93,11 +95,13 @@ bool CaptionLayout::lay_out(QFont const& font)
         // What must fit is the ink: a glyph's advance may overhang the box
         // (a 35-pixel ◎ in a 33-pixel cell) while its drawing stays inside.
         // Spaces left hanging at a break are not drawn and take no room.
-        auto const ink = metrics.tightBoundingRect(trimmed_end(m_text.mid(line.textStart(), line.textLength())));
+        auto const ink
+            = metrics.tightBoundingRect(trimmed_end(m_text.mid(line.textStart(), line.textLength())));
         ink_bottom = top + line.ascent() + std::max<qreal>(ink.bottom(), 0);
         qreal const ink_left = line.naturalTextRect().left() + ink.left();
         qreal const ink_right = line.naturalTextRect().left() + ink.right();
-        fits_across = fits_across && (ink.isEmpty() || (ink_left >= m_box.left() - 0.5 && ink_right <= m_box.right() + 0.5));
+        fits_across = fits_across
+            && (ink.isEmpty() || (ink_left >= m_box.left() - 0.5 && ink_right <= m_box.right() + 0.5));
         top += em;
     }
     m_layout->endLayout();
@@ -105,7 +109,10 @@ bool CaptionLayout::lay_out(QFont const& font)
     return fits_across && ink_bottom <= m_box.height() + 0.5;
 }
 
-int CaptionLayout::line_count() const { return m_layout ? m_layout->lineCount() : 0; }
+int CaptionLayout::line_count() const
+{
+    return m_layout ? m_layout->lineCount() : 0;
+}
 
 void CaptionLayout::draw(QPainter& painter) const
 {
@@ -143,7 +150,7 @@ void LabelWidget::resizeEvent(QResizeEvent* event)
     relayout();
 }
 
-void LabelWidget::paintEvent(QPaintEvent*)
+void LabelWidget::paintEvent(QPaintEvent* /*event*/)
 {
     if (m_caption.line_count() == 0 && !text().isEmpty())
         relayout();
@@ -173,7 +180,8 @@ ButtonWidget::ButtonWidget(model::CommandButton& button, Look const& look, QWidg
 // the button that has the focus, as Space does.
 void ButtonWidget::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && event->modifiers() == Qt::NoModifier) {
         if (!event->isAutoRepeat())
             click();
         event->accept();
@@ -229,29 +237,30 @@ void ButtonWidget::paintEvent(QPaintEvent* event)
 
 namespace {
 
-// Some styles (GTK's among them) make a click in the track jump the thumb to
-// the pointer. A bar of this window always moves by LargeChange towards the
-// click instead, whatever the style.
-class BarStyle final : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
+    // Some styles (GTK's among them) make a click in the track jump the thumb to
+    // the pointer. A bar of this window always moves by LargeChange towards the
+    // click instead, whatever the style.
+    class BarStyle final : public QProxyStyle {
+    public:
+        using QProxyStyle::QProxyStyle;
 
-    int styleHint(StyleHint hint, QStyleOption const* option, QWidget const* widget,
-        QStyleHintReturn* returned) const override
+        int styleHint(StyleHint hint, QStyleOption const* option, QWidget const* widget,
+            QStyleHintReturn* returned) const override
+        {
+            if (hint == SH_ScrollBar_LeftClickAbsolutePosition
+                || hint == SH_ScrollBar_MiddleClickAbsolutePosition)
+                return 0;
+            return QProxyStyle::styleHint(hint, option, widget, returned);
+        }
+    };
+
+    // One for the whole process, made once the application's style is known and
+    // kept until the process ends, so no bar can outlive its style.
+    QStyle* bar_style()
     {
-        if (hint == SH_ScrollBar_LeftClickAbsolutePosition || hint == SH_ScrollBar_MiddleClickAbsolutePosition)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returned);
+        static QStyle* const style = new BarStyle(QStyleFactory::create(QApplication::style()->name()));
+        return style;
     }
-};
-
-// One for the whole process, made once the application's style is known and
-// kept until the process ends, so no bar can outlive its style.
-QStyle* bar_style()
-{
-    static QStyle* const style = new BarStyle(QStyleFactory::create(QApplication::style()->name()));
-    return style;
-}
 
 }
 
@@ -320,7 +329,7 @@ ShapeWidget::ShapeWidget(model::Shape& shape, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void ShapeWidget::paintEvent(QPaintEvent*)
+void ShapeWidget::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.fillRect(rect(), to_qcolor(m_shape.BackColor, palette()));

@@ -16,157 +16,163 @@
 namespace tintora::ui {
 namespace {
 
-TEST(Layout, EveryControlLiesInsideTheClientArea)
-{
-    for (auto const& row : model::control_table) {
-        SCOPED_TRACE(std::string(row.name));
-        EXPECT_GE(row.place.left, 0);
-        EXPECT_GE(row.place.top, 0);
-        EXPECT_LE(row.place.left + row.place.width, client_width_twips);
-        EXPECT_LE(row.place.top + row.place.height, client_height_twips);
-        EXPECT_EQ(row.place.left % twips_per_pixel, 0);
-        EXPECT_EQ(row.place.width % twips_per_pixel, 0);
+    TEST(Layout, EveryControlLiesInsideTheClientArea)
+    {
+        for (auto const& row : model::control_table) {
+            SCOPED_TRACE(std::string(row.name));
+            EXPECT_GE(row.place.left, 0);
+            EXPECT_GE(row.place.top, 0);
+            EXPECT_LE(row.place.left + row.place.width, client_width_twips);
+            EXPECT_LE(row.place.top + row.place.height, client_height_twips);
+            EXPECT_EQ(row.place.left % twips_per_pixel, 0);
+            EXPECT_EQ(row.place.width % twips_per_pixel, 0);
+        }
+        EXPECT_EQ(pixels(client_width_twips), FormWindow::client_width);
+        EXPECT_EQ(pixels(client_height_twips), FormWindow::client_height);
     }
-    EXPECT_EQ(pixels(client_width_twips), FormWindow::client_width);
-    EXPECT_EQ(pixels(client_height_twips), FormWindow::client_height);
-}
 
-TEST(Layout, EveryControlHasExactlyOneLookAndTheLooksNameNoStrangers)
-{
-    std::set<std::string> names;
-    for (auto const& row : model::control_table)
-        names.insert(std::string(row.name));
-    std::multiset<std::string> covered;
-    for (auto const& look : looks) {
-        std::string_view rest = look.controls;
-        while (!rest.empty()) {
-            auto const end = rest.find(' ');
-            covered.insert(std::string(rest.substr(0, end)));
-            rest = end == std::string_view::npos ? std::string_view {} : rest.substr(end + 1);
+    TEST(Layout, EveryControlHasExactlyOneLookAndTheLooksNameNoStrangers)
+    {
+        std::set<std::string> names;
+        for (auto const& row : model::control_table)
+            names.insert(std::string(row.name));
+        std::multiset<std::string> covered;
+        for (auto const& look : looks) {
+            std::string_view rest = look.controls;
+            while (!rest.empty()) {
+                auto const end = rest.find(' ');
+                covered.insert(std::string(rest.substr(0, end)));
+                rest = end == std::string_view::npos ? std::string_view {} : rest.substr(end + 1);
+            }
+        }
+        for (auto const& name : names)
+            EXPECT_EQ(covered.count(name), 1U) << name;
+        EXPECT_EQ(covered.size(), names.size());
+    }
+
+    TEST(Layout, MarksShareOneCellAndConfirmedValuesStandInTheirButtonsPlace)
+    {
+        model::Form1 form;
+        for (auto const& channel : model::channels) {
+            SCOPED_TRACE(std::string(channel.name));
+            auto const& cell = form.array(model::mark_arrays[0]).Item(channel.index).place();
+            for (auto const array : model::mark_arrays) {
+                auto const& mark = form.array(array).Item(channel.index).place();
+                EXPECT_EQ(std::tie(mark.left, mark.top, mark.width, mark.height),
+                    std::tie(cell.left, cell.top, cell.width, cell.height));
+            }
+            auto const& button = form.button(channel.confirm_button).place();
+            auto const& confirmed = form.label(channel.confirmed_label).place();
+            EXPECT_EQ(std::tie(confirmed.left, confirmed.top, confirmed.width),
+                std::tie(button.left, button.top, button.width));
         }
     }
-    for (auto const& name : names)
-        EXPECT_EQ(covered.count(name), 1U) << name;
-    EXPECT_EQ(covered.size(), names.size());
-}
 
-TEST(Layout, MarksShareOneCellAndConfirmedValuesStandInTheirButtonsPlace)
-{
-    model::Form1 form;
-    for (auto const& channel : model::channels) {
-        SCOPED_TRACE(std::string(channel.name));
-        auto const& cell = form.array(model::mark_arrays[0]).Item(channel.index).place();
-        for (auto const array : model::mark_arrays) {
-            auto const& mark = form.array(array).Item(channel.index).place();
-            EXPECT_EQ(std::tie(mark.left, mark.top, mark.width, mark.height),
-                std::tie(cell.left, cell.top, cell.width, cell.height));
+    TEST(Layout, OnlyButtonsAndBarsAreTabStopsEachOnce)
+    {
+        model::Form1 form;
+        std::set<int> indexes;
+        for (auto const& stop : tab_stops) {
+            auto const kind = form.control(stop.control).kind();
+            EXPECT_TRUE(kind == model::Kind::CommandButton || kind == model::Kind::HScrollBar)
+                << stop.control;
+            EXPECT_TRUE(indexes.insert(stop.index).second) << stop.index;
         }
-        auto const& button = form.button(channel.confirm_button).place();
-        auto const& confirmed = form.label(channel.confirmed_label).place();
-        EXPECT_EQ(std::tie(confirmed.left, confirmed.top, confirmed.width), std::tie(button.left, button.top, button.width));
+        int buttons_and_bars = 0;
+        for (auto const* control : form.controls())
+            buttons_and_bars += control->kind() == model::Kind::CommandButton
+                || control->kind() == model::Kind::HScrollBar;
+        EXPECT_EQ(static_cast<int>(tab_stops.size()), buttons_and_bars);
     }
-}
 
-TEST(Layout, OnlyButtonsAndBarsAreTabStopsEachOnce)
-{
-    model::Form1 form;
-    std::set<int> indexes;
-    for (auto const& stop : tab_stops) {
-        auto const kind = form.control(stop.control).kind();
-        EXPECT_TRUE(kind == model::Kind::CommandButton || kind == model::Kind::HScrollBar) << stop.control;
-        EXPECT_TRUE(indexes.insert(stop.index).second) << stop.index;
-    }
-    int buttons_and_bars = 0;
-    for (auto const* control : form.controls())
-        buttons_and_bars += control->kind() == model::Kind::CommandButton || control->kind() == model::Kind::HScrollBar;
-    EXPECT_EQ(static_cast<int>(tab_stops.size()), buttons_and_bars);
-}
-
-// Every caption is drawn in a font that has all its characters (no boxes),
-// and fits its label, with the numbers each number label will ever show.
-TEST(Look, EveryCaptionRendersAndFitsItsLabel)
-{
-    FormWindow window;
-    auto& form = window.form();
-    std::vector<std::pair<std::string, std::vector<std::string>>> samples;
-    for (auto const* control : form.controls()) {
-        if (control->kind() == model::Kind::Label)
-            samples.push_back({ control->name(), { static_cast<model::Label const*>(control)->Caption.get() } });
-    }
-    for (auto& [name, captions] : samples) {
-        if (name.starts_with("label") || name == "Label4" || name == "Label5" || name == "Label6"
-            || (name.starts_with("Label1") && name.size() == 7)) {
-            captions.insert(captions.end(), { "0", "188", "255" });
+    // Every caption is drawn in a font that has all its characters (no boxes),
+    // and fits its label, with the numbers each number label will ever show.
+    TEST(Look, EveryCaptionRendersAndFitsItsLabel)
+    {
+        FormWindow window;
+        auto& form = window.form();
+        std::vector<std::pair<std::string, std::vector<std::string>>> samples;
+        for (auto const* control : form.controls()) {
+            if (control->kind() == model::Kind::Label)
+                samples.push_back(
+                    { control->name(), { static_cast<model::Label const*>(control)->Caption.get() } });
         }
-        if (name == "Label7" || name == "Label8" || name == "Label9")
-            captions.insert(captions.end(), { "0", "255" });
-        if (name == "Label20")
-            captions.insert(captions.end(), { "100", "-665", "-388" });
-    }
-    for (auto const& [name, captions] : samples) {
-        auto* widget = dynamic_cast<LabelWidget*>(window.widget_of(name));
-        ASSERT_NE(widget, nullptr) << name;
-        for (auto const& caption : captions) {
-            SCOPED_TRACE(name + " \"" + caption + "\"");
-            widget->set_caption(QString::fromStdString(caption));
-            auto const& layout = widget->caption_layout();
-            QFontMetrics const metrics(layout.font());
-            for (auto const code : QString::fromStdString(caption).toUcs4())
-                EXPECT_TRUE(metrics.inFontUcs4(code)) << "U+" << std::hex << code;
-            EXPECT_LE(layout.used_height(), widget->height() + 0.5);
-            // Shrinking is for the stand-in fonts' taller lines; the numbers
-            // and short captions keep their designed size.
-            if (caption.size() <= 4) {
-                EXPECT_EQ(layout.font().pixelSize(), widget->font().pixelSize());
+        for (auto& [name, captions] : samples) {
+            if (name.starts_with("label") || name == "Label4" || name == "Label5" || name == "Label6"
+                || (name.starts_with("Label1") && name.size() == 7)) {
+                captions.insert(captions.end(), { "0", "188", "255" });
+            }
+            if (name == "Label7" || name == "Label8" || name == "Label9")
+                captions.insert(captions.end(), { "0", "255" });
+            if (name == "Label20")
+                captions.insert(captions.end(), { "100", "-665", "-388" });
+        }
+        for (auto const& [name, captions] : samples) {
+            auto* widget = dynamic_cast<LabelWidget*>(window.widget_of(name));
+            ASSERT_NE(widget, nullptr) << name;
+            for (auto const& caption : captions) {
+                SCOPED_TRACE(name + " \"" + caption + "\"");
+                widget->set_caption(QString::fromStdString(caption));
+                auto const& layout = widget->caption_layout();
+                QFontMetrics const metrics(layout.font());
+                for (auto const code : QString::fromStdString(caption).toUcs4())
+                    EXPECT_TRUE(metrics.inFontUcs4(code)) << "U+" << std::hex << code;
+                EXPECT_LE(layout.used_height(), widget->height() + 0.5);
+                // Shrinking is for the stand-in fonts' taller lines; the numbers
+                // and short captions keep their designed size.
+                if (caption.size() <= 4) {
+                    EXPECT_EQ(layout.font().pixelSize(), widget->font().pixelSize());
+                }
             }
         }
     }
-}
 
-TEST(Look, ButtonCaptionsRenderInTheirFonts)
-{
-    FormWindow window;
-    for (auto const* control : window.form().controls()) {
-        if (control->kind() != model::Kind::CommandButton)
-            continue;
-        auto const* widget = window.widget_of(control->name());
-        auto const& caption = static_cast<model::CommandButton const*>(control)->Caption;
-        SCOPED_TRACE(control->name());
-        QFontMetrics const metrics(widget->font());
-        for (auto const code : QString::fromStdString(caption).toUcs4())
-            EXPECT_TRUE(metrics.inFontUcs4(code)) << "U+" << std::hex << code;
-        EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(caption)), widget->width());
+    TEST(Look, ButtonCaptionsRenderInTheirFonts)
+    {
+        FormWindow window;
+        for (auto const* control : window.form().controls()) {
+            if (control->kind() != model::Kind::CommandButton)
+                continue;
+            auto const* widget = window.widget_of(control->name());
+            auto const& caption = static_cast<model::CommandButton const*>(control)->Caption;
+            SCOPED_TRACE(control->name());
+            QFontMetrics const metrics(widget->font());
+            for (auto const code : QString::fromStdString(caption).toUcs4())
+                EXPECT_TRUE(metrics.inFontUcs4(code)) << "U+" << std::hex << code;
+            EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(caption)), widget->width());
+        }
     }
-}
 
-TEST(Look, PaintsTheDesignedColours)
-{
-    FormWindow window;
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    auto const image = window.grab().toImage();
-    qreal const scale = image.devicePixelRatio();
-    auto const at = [&](int x, int y) { return image.pixelColor(QPoint(static_cast<int>(x * scale), static_cast<int>(y * scale))); };
-    EXPECT_EQ(image.width(), static_cast<int>(FormWindow::client_width * scale));
-    EXPECT_EQ(at(5, 300), window.palette().color(QPalette::HighlightedText)) << "window background";
-    EXPECT_EQ(at(105, 10), QColor(0xFF, 0xC0, 0x80)) << "title, opaque";
-    EXPECT_EQ(at(104, 10), QColor(Qt::black)) << "title border";
-    EXPECT_EQ(at(442, 70), QColor(0x80, 0xFF, 0xFF)) << "ＳＴＡＲＴ face";
-    EXPECT_EQ(at(200, 150), QColor(Qt::white)) << "test patch, white at opening";
-}
+    TEST(Look, PaintsTheDesignedColours)
+    {
+        FormWindow window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        auto const image = window.grab().toImage();
+        qreal const scale = image.devicePixelRatio();
+        auto const at = [&](int x, int y) {
+            return image.pixelColor(QPoint(static_cast<int>(x * scale), static_cast<int>(y * scale)));
+        };
+        EXPECT_EQ(image.width(), static_cast<int>(FormWindow::client_width * scale));
+        EXPECT_EQ(at(5, 300), window.palette().color(QPalette::HighlightedText)) << "window background";
+        EXPECT_EQ(at(105, 10), QColor(0xFF, 0xC0, 0x80)) << "title, opaque";
+        EXPECT_EQ(at(104, 10), QColor(Qt::black)) << "title border";
+        EXPECT_EQ(at(442, 70), QColor(0x80, 0xFF, 0xFF)) << "ＳＴＡＲＴ face";
+        EXPECT_EQ(at(200, 150), QColor(Qt::white)) << "test patch, white at opening";
+    }
 
-TEST(Opening, WindowIsForm1WithTheDesignedClientArea)
-{
-    FormWindow window;
-    EXPECT_EQ(window.windowTitle(), "Form1");
-    EXPECT_EQ(window.size(), QSize(629, 588));
-    auto* red = window.widget_of("red");
-    EXPECT_EQ(red->geometry(), QRect(112, 352, 177, 25));
-    EXPECT_EQ(window.widget_of("Label13(2)")->geometry(), QRect(552, 440, 33, 33));
-    EXPECT_EQ(window.widget_of("Command6")->objectName(), "Command6");
-    window.resize(900, 800);
-    EXPECT_EQ(red->geometry(), QRect(112, 352, 177, 25)) << "resizing moves nothing";
-}
+    TEST(Opening, WindowIsForm1WithTheDesignedClientArea)
+    {
+        FormWindow window;
+        EXPECT_EQ(window.windowTitle(), "Form1");
+        EXPECT_EQ(window.size(), QSize(629, 588));
+        auto* red = window.widget_of("red");
+        EXPECT_EQ(red->geometry(), QRect(112, 352, 177, 25));
+        EXPECT_EQ(window.widget_of("Label13(2)")->geometry(), QRect(552, 440, 33, 33));
+        EXPECT_EQ(window.widget_of("Command6")->objectName(), "Command6");
+        window.resize(900, 800);
+        EXPECT_EQ(red->geometry(), QRect(112, 352, 177, 25)) << "resizing moves nothing";
+    }
 
 }
 }

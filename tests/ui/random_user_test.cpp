@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <set>
 #include <sstream>
@@ -23,268 +23,289 @@
 namespace tintora::ui {
 namespace {
 
-// The grading rule, written out again here so that a fault in the program's
-// own bands cannot hide itself: ◎ (0) up to 5, ○ (1) up to 10, △ (2) above.
-int expected_mark(double error) { return error <= 5 ? 0 : error <= 10 ? 1 : 2; }
-
-using ButtonSet = std::set<std::string>;
-
-// The buttons that can be seen together in some phase of a measurement.
-std::vector<ButtonSet> const allowed_button_sets = {
-    { "StartButton", "EndButton" },
-    { "RedBottun", "Command1", "EndButton" },
-    { "GreenBottun", "EndButton" },
-    { "GreenBottun", "Command2", "EndButton" },
-    { "BlueBottun", "EndButton" },
-    { "BlueBottun", "Command3", "EndButton" },
-    { "Command6", "EndButton" },
-    { "Command6", "SaisokuteiButton", "EndButton" },
-};
-
-// A user who clicks, drags and types at random, never on "ＥＮＤ" and never
-// at the close box: those end the program and are tested on their own.
-class RandomUser {
-public:
-    RandomUser(FormWindow& window, unsigned seed)
-        : m_window(window)
-        , m_rng(seed)
+    // The grading rule, written out again here so that a fault in the program's
+    // own bands cannot hide itself: ◎ (0) up to 5, ○ (1) up to 10, △ (2) above.
+    int expected_mark(double error)
     {
+        return error <= 5 ? 0 : error <= 10 ? 1 : 2;
     }
 
-    // Performs one event and says what it was.
-    std::string act()
-    {
-        int const kind = uniform(0, 99);
-        if (kind < 55)
-            return click();
-        if (kind < 65)
-            return drag();
-        return key();
-    }
+    using ButtonSet = std::set<std::string>;
 
-private:
-    int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
-    QPoint inside(QRect const& r) { return { uniform(r.left(), r.right()), uniform(r.top(), r.bottom()) }; }
+    // The buttons that can be seen together in some phase of a measurement.
+    std::vector<ButtonSet> const allowed_button_sets = {
+        { "StartButton", "EndButton" },
+        { "RedBottun", "Command1", "EndButton" },
+        { "GreenBottun", "EndButton" },
+        { "GreenBottun", "Command2", "EndButton" },
+        { "BlueBottun", "EndButton" },
+        { "BlueBottun", "Command3", "EndButton" },
+        { "Command6", "EndButton" },
+        { "Command6", "SaisokuteiButton", "EndButton" },
+    };
 
-    std::vector<QWidget*> children(bool visible)
-    {
-        std::vector<QWidget*> found;
-        for (auto* child : m_window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (child->isVisible() == visible && child->objectName() != "EndButton")
-                found.push_back(child);
+    // A user who clicks, drags and types at random, never on "ＥＮＤ" and never
+    // at the close box: those end the program and are tested on their own.
+    class RandomUser {
+    public:
+        RandomUser(FormWindow& window, unsigned seed)
+            : m_window(window)
+            , m_rng(seed)
+        {
         }
-        return found;
-    }
 
-    // Like a user matching by eye: read the target patch and click the shown
-    // bar's arrows or track towards its colour, give or take a few steps, so
-    // that confirmations land on and around every grading boundary.
-    std::string aim()
-    {
-        for (auto const& channel : model::channels) {
-            auto* bar = dynamic_cast<BarWidget*>(m_window.widget_of(channel.name));
-            if (!bar->isVisible())
-                continue;
-            auto const image = m_window.widget_of("Shape1")->grab().toImage();
-            QColor const target = image.pixelColor(image.width() / 2, image.height() / 2);
-            if (target != m_last_target) {
-                m_last_target = target;
-                m_offset = uniform(-12, 12);
-            }
-            int const wanted = std::array { target.red(), target.green(), target.blue() }[static_cast<std::size_t>(channel.index)];
-            int const distance = std::clamp(wanted + m_offset, 0, 255) - bar->value();
-            if (distance == 0)
-                return {};
-            auto const part = std::abs(distance) >= 10
-                ? (distance > 0 ? QStyle::SC_ScrollBarAddPage : QStyle::SC_ScrollBarSubPage)
-                : (distance > 0 ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine);
-            QRect const area = bar->part(part);
-            if (area.isEmpty())
-                return {};
-            QTest::mouseClick(bar, Qt::LeftButton, {}, area.center());
-            return "aimed click on " + bar->objectName().toStdString() + " towards " + std::to_string(wanted + m_offset);
-        }
-        return {};
-    }
-
-    // Mostly on a shown control (on a bar: an end arrow, the track on either
-    // side, or the thumb), sometimes where a hidden one lies, sometimes anywhere.
-    std::string click()
-    {
-        if (uniform(0, 9) < 5) {
-            if (auto said = aim(); !said.empty())
-                return said;
-        }
-        QPoint point;
-        int const where = uniform(0, 9);
-        auto const shown = children(true);
-        auto const hidden = children(false);
-        if (where < 7 && !shown.empty()) {
-            auto* target = shown[static_cast<std::size_t>(uniform(0, static_cast<int>(shown.size()) - 1))];
-            QRect area = target->rect();
-            if (auto* bar = dynamic_cast<BarWidget*>(target)) {
-                static constexpr std::array parts { QStyle::SC_ScrollBarAddLine, QStyle::SC_ScrollBarSubLine,
-                    QStyle::SC_ScrollBarAddPage, QStyle::SC_ScrollBarSubPage, QStyle::SC_ScrollBarSlider };
-                area = bar->part(parts[static_cast<std::size_t>(uniform(0, 4))]);
-                if (area.isEmpty())
-                    area = bar->rect();
-            }
-            point = target->mapTo(&m_window, inside(area));
-        } else if (where < 9 && !hidden.empty()) {
-            auto* target = hidden[static_cast<std::size_t>(uniform(0, static_cast<int>(hidden.size()) - 1))];
-            point = inside(target->geometry());
-        } else {
-            point = inside(m_window.rect());
-        }
-        QWidget* receiver = m_window.childAt(point);
-        if (receiver != nullptr && receiver->objectName() == "EndButton")
-            return "click on ＥＮＤ left out";
-        if (receiver == nullptr)
-            receiver = &m_window;
-        QTest::mouseClick(receiver, Qt::LeftButton, {}, receiver->mapFrom(&m_window, point));
-        std::ostringstream said;
-        said << "click at " << point.x() << "," << point.y() << " on " << receiver->objectName().toStdString();
-        return said.str();
-    }
-
-    std::string drag()
-    {
-        std::vector<BarWidget*> bars;
-        for (auto* child : children(true)) {
-            if (auto* bar = dynamic_cast<BarWidget*>(child))
-                bars.push_back(bar);
-        }
-        if (bars.empty())
+        // Performs one event and says what it was.
+        std::string act()
+        {
+            int const kind = uniform(0, 99);
+            if (kind < 55)
+                return click();
+            if (kind < 65)
+                return drag();
             return key();
-        auto* bar = bars[static_cast<std::size_t>(uniform(0, static_cast<int>(bars.size()) - 1))];
-        QPoint const from = bar->part(QStyle::SC_ScrollBarSlider).center();
-        QPoint const to = from + QPoint(uniform(-200, 200), uniform(-10, 10));
-        QTest::mousePress(bar, Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, QPointF(to), bar->mapToGlobal(QPointF(to)), Qt::LeftButton,
-            Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(bar, &move);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
-        return "drag of " + bar->objectName().toStdString() + " by " + std::to_string(to.x() - from.x());
-    }
-
-    std::string key()
-    {
-        static constexpr std::array keys { Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter,
-            Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home,
-            Qt::Key_End };
-        auto key = keys[static_cast<std::size_t>(uniform(0, static_cast<int>(keys.size()) - 1))];
-        QWidget* focus = QApplication::focusWidget();
-        if (focus == nullptr)
-            focus = &m_window;
-        bool const presses_end = focus->objectName() == "EndButton"
-            && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
-        if (presses_end)
-            key = Qt::Key_Tab;
-        QTest::keyClick(focus, key);
-        return "key " + QKeySequence(key).toString().toStdString() + " on " + focus->objectName().toStdString();
-    }
-
-    FormWindow& m_window;
-    std::mt19937 m_rng;
-    QColor m_last_target;
-    int m_offset = 0;
-};
-
-std::string text_of(FormWindow const& window, std::string const& name)
-{
-    return dynamic_cast<QLabel*>(window.widget_of(name))->text().toStdString();
-}
-
-bool shown(FormWindow const& window, std::string const& name) { return window.widget_of(name)->isVisible(); }
-
-// What the screen must show after every event, read back from the widgets.
-void check_screen(FormWindow const& window)
-{
-    bool const started = !shown(window, "StartButton");
-    std::array<int, 3> values {};
-    BarWidget const* running = nullptr;
-    for (auto const& channel : model::channels) {
-        std::string const bar_name(channel.name);
-        auto const* bar = dynamic_cast<BarWidget*>(window.widget_of(bar_name));
-        values[static_cast<std::size_t>(channel.index)] = bar->value();
-        ASSERT_EQ(text_of(window, "label" + bar_name), std::to_string(bar->value())) << bar_name;
-        if (bar->isVisible()) {
-            ASSERT_EQ(running, nullptr) << "two bars shown";
-            running = bar;
         }
+
+    private:
+        int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
+        QPoint inside(QRect const& r)
+        {
+            return { uniform(r.left(), r.right()), uniform(r.top(), r.bottom()) };
+        }
+
+        std::vector<QWidget*> children(bool visible)
+        {
+            std::vector<QWidget*> found;
+            for (auto* child : m_window.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (child->isVisible() == visible && child->objectName() != "EndButton")
+                    found.push_back(child);
+            }
+            return found;
+        }
+
+        // Like a user matching by eye: read the target patch and click the shown
+        // bar's arrows or track towards its colour, give or take a few steps, so
+        // that confirmations land on and around every grading boundary.
+        std::string aim()
+        {
+            for (auto const& channel : model::channels) {
+                auto* bar = dynamic_cast<BarWidget*>(m_window.widget_of(channel.name));
+                if (!bar->isVisible())
+                    continue;
+                auto const image = m_window.widget_of("Shape1")->grab().toImage();
+                QColor const target = image.pixelColor(image.width() / 2, image.height() / 2);
+                if (target != m_last_target) {
+                    m_last_target = target;
+                    m_offset = uniform(-12, 12);
+                }
+                int const wanted = std::array { target.red(), target.green(),
+                    target.blue() }[static_cast<std::size_t>(channel.index)];
+                int const distance = std::clamp(wanted + m_offset, 0, 255) - bar->value();
+                if (distance == 0)
+                    return {};
+                auto const part = std::abs(distance) >= 10
+                    ? (distance > 0 ? QStyle::SC_ScrollBarAddPage : QStyle::SC_ScrollBarSubPage)
+                    : (distance > 0 ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine);
+                QRect const area = bar->part(part);
+                if (area.isEmpty())
+                    return {};
+                QTest::mouseClick(bar, Qt::LeftButton, {}, area.center());
+                return "aimed click on " + bar->objectName().toStdString() + " towards "
+                    + std::to_string(wanted + m_offset);
+            }
+            return {};
+        }
+
+        // Mostly on a shown control (on a bar: an end arrow, the track on either
+        // side, or the thumb), sometimes where a hidden one lies, sometimes anywhere.
+        std::string click()
+        {
+            if (uniform(0, 9) < 5) {
+                if (auto said = aim(); !said.empty())
+                    return said;
+            }
+            QPoint point;
+            int const where = uniform(0, 9);
+            auto const shown = children(true);
+            auto const hidden = children(false);
+            if (where < 7 && !shown.empty()) {
+                auto* target
+                    = shown[static_cast<std::size_t>(uniform(0, static_cast<int>(shown.size()) - 1))];
+                QRect area = target->rect();
+                if (auto* bar = dynamic_cast<BarWidget*>(target)) {
+                    static constexpr std::array parts { QStyle::SC_ScrollBarAddLine,
+                        QStyle::SC_ScrollBarSubLine, QStyle::SC_ScrollBarAddPage, QStyle::SC_ScrollBarSubPage,
+                        QStyle::SC_ScrollBarSlider };
+                    area = bar->part(parts[static_cast<std::size_t>(uniform(0, 4))]);
+                    if (area.isEmpty())
+                        area = bar->rect();
+                }
+                point = target->mapTo(&m_window, inside(area));
+            } else if (where < 9 && !hidden.empty()) {
+                auto* target
+                    = hidden[static_cast<std::size_t>(uniform(0, static_cast<int>(hidden.size()) - 1))];
+                point = inside(target->geometry());
+            } else {
+                point = inside(m_window.rect());
+            }
+            QWidget* receiver = m_window.childAt(point);
+            if (receiver != nullptr && receiver->objectName() == "EndButton")
+                return "click on ＥＮＤ left out";
+            if (receiver == nullptr)
+                receiver = &m_window;
+            QTest::mouseClick(receiver, Qt::LeftButton, {}, receiver->mapFrom(&m_window, point));
+            std::ostringstream said;
+            said << "click at " << point.x() << "," << point.y() << " on "
+                 << receiver->objectName().toStdString();
+            return said.str();
+        }
+
+        std::string drag()
+        {
+            std::vector<BarWidget*> bars;
+            for (auto* child : children(true)) {
+                if (auto* bar = dynamic_cast<BarWidget*>(child))
+                    bars.push_back(bar);
+            }
+            if (bars.empty())
+                return key();
+            auto* bar = bars[static_cast<std::size_t>(uniform(0, static_cast<int>(bars.size()) - 1))];
+            QPoint const from = bar->part(QStyle::SC_ScrollBarSlider).center();
+            QPoint const to = from + QPoint(uniform(-200, 200), uniform(-10, 10));
+            QTest::mousePress(bar, Qt::LeftButton, {}, from);
+            QMouseEvent move(QEvent::MouseMove, QPointF(to), bar->mapToGlobal(QPointF(to)), Qt::LeftButton,
+                Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(bar, &move);
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
+            return "drag of " + bar->objectName().toStdString() + " by " + std::to_string(to.x() - from.x());
+        }
+
+        std::string key()
+        {
+            static constexpr std::array keys { Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Space, Qt::Key_Return,
+                Qt::Key_Enter, Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp,
+                Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End };
+            auto key = keys[static_cast<std::size_t>(uniform(0, static_cast<int>(keys.size()) - 1))];
+            QWidget* focus = QApplication::focusWidget();
+            if (focus == nullptr)
+                focus = &m_window;
+            bool const presses_end = focus->objectName() == "EndButton"
+                && (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter);
+            if (presses_end)
+                key = Qt::Key_Tab;
+            QTest::keyClick(focus, key);
+            return "key " + QKeySequence(key).toString().toStdString() + " on "
+                + focus->objectName().toStdString();
+        }
+
+        FormWindow& m_window;
+        std::mt19937 m_rng;
+        QColor m_last_target;
+        int m_offset = 0;
+    };
+
+    std::string text_of(FormWindow const& window, std::string const& name)
+    {
+        return dynamic_cast<QLabel*>(window.widget_of(name))->text().toStdString();
     }
-    if (started) {
-        auto const image = window.widget_of("Shape2")->grab().toImage();
-        ASSERT_EQ(image.pixelColor(image.width() / 2, image.height() / 2), QColor(values[0], values[1], values[2]));
+
+    bool shown(FormWindow const& window, std::string const& name)
+    {
+        return window.widget_of(name)->isVisible();
     }
-    auto const* hint = window.widget_of("Label21");
-    if (hint->isVisible()) {
-        ASSERT_NE(running, nullptr) << "hint shown with no bar";
-        ASSERT_EQ(hint->y(), running->y() - 56) << "hint not above the running bar";
-    }
-    double errors = 0;
-    for (auto const& channel : model::channels) {
-        std::string const index = "(" + std::to_string(channel.index) + ")";
-        int marks = 0;
-        int mark = -1;
-        for (std::size_t i = 0; i < model::mark_arrays.size(); ++i) {
-            std::string const array = i == 0 ? "Label13" : i == 1 ? "Label14" : "Label15";
-            if (shown(window, array + index)) {
-                ++marks;
-                mark = static_cast<int>(i);
+
+    // What the screen must show after every event, read back from the widgets.
+    void check_screen(FormWindow const& window)
+    {
+        bool const started = !shown(window, "StartButton");
+        std::array<int, 3> values {};
+        BarWidget const* running = nullptr;
+        for (auto const& channel : model::channels) {
+            std::string const bar_name(channel.name);
+            auto const* bar = dynamic_cast<BarWidget*>(window.widget_of(bar_name));
+            values[static_cast<std::size_t>(channel.index)] = bar->value();
+            ASSERT_EQ(text_of(window, "label" + bar_name), std::to_string(bar->value())) << bar_name;
+            if (bar->isVisible()) {
+                ASSERT_EQ(running, nullptr) << "two bars shown";
+                running = bar;
             }
         }
-        std::string const error_label = "Label" + std::to_string(7 + channel.index);
-        if (!shown(window, error_label)) {
-            ASSERT_EQ(marks, 0) << channel.name;
-            continue;
+        if (started) {
+            auto const image = window.widget_of("Shape2")->grab().toImage();
+            ASSERT_EQ(image.pixelColor(image.width() / 2, image.height() / 2),
+                QColor(values[0], values[1], values[2]));
         }
-        double const error = measurement::strict_number(text_of(window, error_label));
-        errors += error;
-        ASSERT_EQ(marks, 1) << channel.name;
-        ASSERT_EQ(mark, expected_mark(error)) << channel.name << " error " << error;
+        auto const* hint = window.widget_of("Label21");
+        if (hint->isVisible()) {
+            ASSERT_NE(running, nullptr) << "hint shown with no bar";
+            ASSERT_EQ(hint->y(), running->y() - 56) << "hint not above the running bar";
+        }
+        double errors = 0;
+        for (auto const& channel : model::channels) {
+            std::string const index = "(" + std::to_string(channel.index) + ")";
+            int marks = 0;
+            int mark = -1;
+            for (std::size_t i = 0; i < model::mark_arrays.size(); ++i) {
+                std::string const array = i == 0 ? "Label13" : i == 1 ? "Label14" : "Label15";
+                if (shown(window, array + index)) {
+                    ++marks;
+                    mark = static_cast<int>(i);
+                }
+            }
+            std::string const error_label = "Label" + std::to_string(7 + channel.index);
+            if (!shown(window, error_label)) {
+                ASSERT_EQ(marks, 0) << channel.name;
+                continue;
+            }
+            double const error = measurement::strict_number(text_of(window, error_label));
+            errors += error;
+            ASSERT_EQ(marks, 1) << channel.name;
+            ASSERT_EQ(mark, expected_mark(error)) << channel.name << " error " << error;
+        }
+        if (shown(window, "Label20")) {
+            ASSERT_EQ(text_of(window, "Label20"), measurement::number_text(100 - errors));
+        }
+        ButtonSet buttons;
+        for (auto const* control : window.findChildren<QPushButton*>()) {
+            if (control->isVisible())
+                buttons.insert(control->objectName().toStdString());
+        }
+        ASSERT_NE(std::find(allowed_button_sets.begin(), allowed_button_sets.end(), buttons),
+            allowed_button_sets.end())
+            << "no phase shows these buttons";
+        ASSERT_TRUE(shown(window, "EndButton"));
     }
-    if (shown(window, "Label20")) {
-        ASSERT_EQ(text_of(window, "Label20"), measurement::number_text(100 - errors));
-    }
-    ButtonSet buttons;
-    for (auto const* control : window.findChildren<QPushButton*>()) {
-        if (control->isVisible())
-            buttons.insert(control->objectName().toStdString());
-    }
-    ASSERT_NE(std::find(allowed_button_sets.begin(), allowed_button_sets.end(), buttons), allowed_button_sets.end())
-        << "no phase shows these buttons";
-    ASSERT_TRUE(shown(window, "EndButton"));
-}
 
-TEST(RandomUser, NoSequenceOfEventsBreaksTheWindow)
-{
-    constexpr unsigned users = 5;
-    constexpr int events_per_user = 4500;
-    int scores = 0;
-    for (unsigned seed = 1; seed <= users; ++seed) {
-        std::uint64_t tick = seed;
-        FormWindow window(std::make_unique<measurement::ClockSeededRandom>([&tick] { return tick += 7919; }, seed));
-        std::string escaped;
-        window.set_error_sink([&escaped](std::string const& message) { escaped = message; });
-        window.show();
-        QApplication::setActiveWindow(&window);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        RandomUser user(window, seed);
-        for (int event = 0; event < events_per_user; ++event) {
-            std::string const what = user.act();
-            SCOPED_TRACE("replay with seed " + std::to_string(seed) + ", event " + std::to_string(event) + ": " + what);
-            ASSERT_EQ(escaped, "");
-            check_screen(window);
-            if (::testing::Test::HasFatalFailure())
-                return;
-            scores += shown(window, "Label20") ? 1 : 0;
+    TEST(RandomUser, NoSequenceOfEventsBreaksTheWindow)
+    {
+        constexpr unsigned users = 5;
+        constexpr int events_per_user = 4500;
+        int scores = 0;
+        for (unsigned seed = 1; seed <= users; ++seed) {
+            std::uint64_t tick = seed;
+            FormWindow window(
+                std::make_unique<measurement::ClockSeededRandom>([&tick] { return tick += 7919; }, seed));
+            std::string escaped;
+            window.set_error_sink([&escaped](std::string const& message) { escaped = message; });
+            window.show();
+            QApplication::setActiveWindow(&window);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+            RandomUser user(window, seed);
+            for (int event = 0; event < events_per_user; ++event) {
+                std::string const what = user.act();
+                SCOPED_TRACE("replay with seed " + std::to_string(seed) + ", event " + std::to_string(event)
+                    + ": " + what);
+                ASSERT_EQ(escaped, "");
+                check_screen(window);
+                if (::testing::Test::HasFatalFailure())
+                    return;
+                scores += shown(window, "Label20") ? 1 : 0;
+            }
         }
+        // The users must get through whole measurements, not only wander in one stage.
+        std::printf(
+            "%u users, %d events, %d of them with a score shown\n", users, users * events_per_user, scores);
+        EXPECT_GT(scores, 50);
     }
-    // The users must get through whole measurements, not only wander in one stage.
-    std::printf("%u users, %d events, %d of them with a score shown\n", users, users * events_per_user, scores);
-    EXPECT_GT(scores, 50);
-}
 
 }
 }
