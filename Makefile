@@ -26,3 +26,9 @@ clean:
 
 lint: build
 	tools/lint build/$(PRESET)
+
+# Benchmarks are not timed tests: make test only builds them.
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	bench/report.py build/release

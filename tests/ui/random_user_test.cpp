@@ -213,17 +213,29 @@ namespace {
         return window.widget_of(name)->isVisible();
     }
 
+    // The widgets of each channel's row, by name, as the screen test reads them.
+    struct Row {
+        char const* bar;
+        char const* value_label;
+        char const* error_label;
+        std::array<char const*, 3> marks; // ◎, ○, △
+    };
+    constexpr std::array<Row, 3> rows { {
+        { "red", "labelred", "Label7", { "Label13(0)", "Label14(0)", "Label15(0)" } },
+        { "green", "labelgreen", "Label8", { "Label13(1)", "Label14(1)", "Label15(1)" } },
+        { "blue", "labelblue", "Label9", { "Label13(2)", "Label14(2)", "Label15(2)" } },
+    } };
+
     // What the screen must show after every event, read back from the widgets.
     void check_screen(FormWindow const& window)
     {
         bool const started = !shown(window, "StartButton");
         std::array<int, 3> values {};
         BarWidget const* running = nullptr;
-        for (auto const& channel : model::channels) {
-            std::string const bar_name(channel.name);
-            auto const* bar = dynamic_cast<BarWidget*>(window.widget_of(bar_name));
-            values[static_cast<std::size_t>(channel.index)] = bar->value();
-            ASSERT_EQ(text_of(window, "label" + bar_name), std::to_string(bar->value())) << bar_name;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            auto const* bar = dynamic_cast<BarWidget*>(window.widget_of(rows[i].bar));
+            values[i] = bar->value();
+            ASSERT_EQ(text_of(window, rows[i].value_label), std::to_string(bar->value())) << rows[i].bar;
             if (bar->isVisible()) {
                 ASSERT_EQ(running, nullptr) << "two bars shown";
                 running = bar;
@@ -240,26 +252,23 @@ namespace {
             ASSERT_EQ(hint->y(), running->y() - 56) << "hint not above the running bar";
         }
         double errors = 0;
-        for (auto const& channel : model::channels) {
-            std::string const index = "(" + std::to_string(channel.index) + ")";
+        for (auto const& row : rows) {
             int marks = 0;
             int mark = -1;
-            for (std::size_t i = 0; i < model::mark_arrays.size(); ++i) {
-                std::string const array = i == 0 ? "Label13" : i == 1 ? "Label14" : "Label15";
-                if (shown(window, array + index)) {
+            for (std::size_t i = 0; i < row.marks.size(); ++i) {
+                if (shown(window, row.marks[i])) {
                     ++marks;
                     mark = static_cast<int>(i);
                 }
             }
-            std::string const error_label = "Label" + std::to_string(7 + channel.index);
-            if (!shown(window, error_label)) {
-                ASSERT_EQ(marks, 0) << channel.name;
+            if (!shown(window, row.error_label)) {
+                ASSERT_EQ(marks, 0) << row.bar;
                 continue;
             }
-            double const error = measurement::strict_number(text_of(window, error_label));
+            double const error = measurement::strict_number(text_of(window, row.error_label));
             errors += error;
-            ASSERT_EQ(marks, 1) << channel.name;
-            ASSERT_EQ(mark, expected_mark(error)) << channel.name << " error " << error;
+            ASSERT_EQ(marks, 1) << row.bar;
+            ASSERT_EQ(mark, expected_mark(error)) << row.bar << " error " << error;
         }
         if (shown(window, "Label20")) {
             ASSERT_EQ(text_of(window, "Label20"), measurement::number_text(100 - errors));
