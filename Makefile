@@ -32,3 +32,9 @@ bench: deps
 	cmake --preset release
 	cmake --build --preset release
 	bench/report.py build/release
+
+# The Debian package, from the release build: build/release/tintora_*.deb
+package: deps
+	cmake --preset release
+	cmake --build --preset release
+	cd build/release && cpack

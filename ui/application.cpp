@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include <QIcon>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -59,7 +60,11 @@ Application::Application(char const* program)
 {
     starting = false;
     setApplicationName(QStringLiteral("tintora"));
-    setDesktopFileName(QStringLiteral("tintora"));
+    setDesktopFileName(QStringLiteral("org.tintora.Tintora"));
+    QIcon icon;
+    for (int const size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/icons/tintora-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     // One style on every desktop, so the window looks as designed everywhere.
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 }

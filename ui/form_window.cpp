@@ -122,6 +122,18 @@ QWidget* FormWindow::make_widget(model::Control& control)
     }
     }
     widget->setObjectName(QString::fromStdString(control.name()));
+    if (!widget->toolTip().isEmpty())
+        widget->setAccessibleDescription(widget->toolTip());
+    for (auto const& words : spoken) {
+        if (words.control != control.name())
+            continue;
+        if (!words.name.empty())
+            widget->setAccessibleName(QString::fromUtf8(words.name.data(), static_cast<qsizetype>(words.name.size())));
+        if (!words.description.empty()) {
+            widget->setAccessibleDescription(
+                QString::fromUtf8(words.description.data(), static_cast<qsizetype>(words.description.size())));
+        }
+    }
     auto const& place = control.place();
     widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
     widget->setVisible(control.Visible);

@@ -141,6 +141,46 @@ inline constexpr std::array<TabStop, 13> tab_stops { {
     { "Command6", 43 },
 } };
 
+// What a screen reader says of a control beyond its caption and tooltip: a
+// name where the control has no caption of its own (the bars, the patches),
+// and, for the labels that hold numbers, a description of what the number is.
+// Controls with a tooltip are described by it instead.
+struct Spoken {
+    std::string_view control;
+    std::string_view name;
+    std::string_view description;
+};
+
+inline constexpr std::array<Spoken, 27> spoken { {
+    { "red", "赤", "" },
+    { "green", "緑", "" },
+    { "blue", "青", "" },
+    { "Shape2", "Ａ", "テストの色" },
+    { "Shape1", "Ｂ", "目標の色" },
+    { "labelred", "", "赤の値" },
+    { "labelgreen", "", "緑の値" },
+    { "labelblue", "", "青の値" },
+    { "Label17", "", "赤の確定値" },
+    { "Label18", "", "緑の確定値" },
+    { "Label19", "", "青の確定値" },
+    { "Label4", "", "赤の正解" },
+    { "Label5", "", "緑の正解" },
+    { "Label6", "", "青の正解" },
+    { "Label7", "", "赤の誤差" },
+    { "Label8", "", "緑の誤差" },
+    { "Label9", "", "青の誤差" },
+    { "Label13(0)", "", "赤の判定" },
+    { "Label14(0)", "", "赤の判定" },
+    { "Label15(0)", "", "赤の判定" },
+    { "Label13(1)", "", "緑の判定" },
+    { "Label14(1)", "", "緑の判定" },
+    { "Label15(1)", "", "緑の判定" },
+    { "Label13(2)", "", "青の判定" },
+    { "Label14(2)", "", "青の判定" },
+    { "Label15(2)", "", "青の判定" },
+    { "Label20", "", "点数" },
+} };
+
 // Twips to logical pixels: 15 twips to a pixel at 96 dots per inch.
 inline constexpr int twips_per_pixel = 15;
 constexpr int pixels(double twips)
