@@ -128,11 +128,9 @@ QWidget* FormWindow::make_widget(model::Control& control)
         if (words.control != control.name())
             continue;
         if (!words.name.empty())
-            widget->setAccessibleName(QString::fromUtf8(words.name.data(), static_cast<qsizetype>(words.name.size())));
-        if (!words.description.empty()) {
-            widget->setAccessibleDescription(
-                QString::fromUtf8(words.description.data(), static_cast<qsizetype>(words.description.size())));
-        }
+            widget->setAccessibleName(to_qstring(words.name));
+        if (!words.description.empty())
+            widget->setAccessibleDescription(to_qstring(words.description));
     }
     auto const& place = control.place();
     widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));

@@ -12,11 +12,16 @@
 #include <QWidget>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace tintora::ui {
 
 QColor to_qcolor(model::Colour colour, QPalette const& palette);
+inline QString to_qstring(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 QFont to_qfont(Font const& font);
 
 // A caption laid out the way the window draws labels: from the top edge, each

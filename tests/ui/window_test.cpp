@@ -302,46 +302,47 @@ namespace {
         EXPECT_EQ(QCoreApplication::exec(), 0);
     }
 
-// What assistive technology reads: a name for every control (its caption,
-// or its channel or letter where it has none), the tooltip as description,
-// and bars that tell and take their value.
-TEST_F(WindowTest, EveryControlIsNamedAndDescribedForAssistiveTechnology)
-{
-    for (auto const* control : window->form().controls()) {
-        auto* iface = QAccessible::queryAccessibleInterface(widget(control->name()));
-        ASSERT_NE(iface, nullptr) << control->name();
-        SCOPED_TRACE(control->name());
-        QString const name = iface->text(QAccessible::Name);
-        QString const description = iface->text(QAccessible::Description);
-        EXPECT_FALSE(name.isEmpty() && description.isEmpty()) << "nothing to read";
-        if (!widget(control->name())->toolTip().isEmpty()) {
-            EXPECT_EQ(description, widget(control->name())->toolTip());
+    // What assistive technology reads: a name for every control (its caption,
+    // or its channel or letter where it has none), the tooltip as description,
+    // and bars that tell and take their value.
+    TEST_F(WindowTest, EveryControlIsNamedAndDescribedForAssistiveTechnology)
+    {
+        for (auto const* control : window->form().controls()) {
+            auto* iface = QAccessible::queryAccessibleInterface(widget(control->name()));
+            ASSERT_NE(iface, nullptr) << control->name();
+            SCOPED_TRACE(control->name());
+            QString const name = iface->text(QAccessible::Name);
+            QString const description = iface->text(QAccessible::Description);
+            EXPECT_FALSE(name.isEmpty() && description.isEmpty()) << "nothing to read";
+            if (!widget(control->name())->toolTip().isEmpty()) {
+                EXPECT_EQ(description, widget(control->name())->toolTip());
+            }
+            if (auto const* label = dynamic_cast<model::Label const*>(control)) {
+                EXPECT_EQ(name, QString::fromStdString(label->Caption.get()))
+                    << "a label reads as its caption";
+            }
         }
-        if (auto const* label = dynamic_cast<model::Label const*>(control)) {
-            EXPECT_EQ(name, QString::fromStdString(label->Caption.get())) << "a label reads as its caption";
-        }
-    }
-    auto name_of = [this](char const* control) {
-        return QAccessible::queryAccessibleInterface(widget(control))->text(QAccessible::Name);
-    };
-    EXPECT_EQ(name_of("red"), QString::fromUtf8("赤"));
-    EXPECT_EQ(name_of("blue"), QString::fromUtf8("青"));
-    EXPECT_EQ(name_of("Shape2"), QString::fromUtf8("Ａ"));
-    EXPECT_EQ(name_of("Shape1"), QString::fromUtf8("Ｂ"));
-    EXPECT_EQ(name_of("StartButton"), QString::fromUtf8("ＳＴＡＲＴ"));
+        auto name_of = [this](char const* control) {
+            return QAccessible::queryAccessibleInterface(widget(control))->text(QAccessible::Name);
+        };
+        EXPECT_EQ(name_of("red"), QString::fromUtf8("赤"));
+        EXPECT_EQ(name_of("blue"), QString::fromUtf8("青"));
+        EXPECT_EQ(name_of("Shape2"), QString::fromUtf8("Ａ"));
+        EXPECT_EQ(name_of("Shape1"), QString::fromUtf8("Ｂ"));
+        EXPECT_EQ(name_of("StartButton"), QString::fromUtf8("ＳＴＡＲＴ"));
 
-    random->then({ 1, 2, 3 });
-    click("StartButton");
-    auto* value = QAccessible::queryAccessibleInterface(widget("red"))->valueInterface();
-    ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->minimumValue().toInt(), 0);
-    EXPECT_EQ(value->maximumValue().toInt(), 255);
-    EXPECT_EQ(value->currentValue().toInt(), 150);
-    value->setCurrentValue(42);
-    EXPECT_EQ(window->form().bar("red").Value.get(), 42);
-    EXPECT_EQ(name_of("labelred"), "42");
-    EXPECT_EQ(widget("labelred")->accessibleDescription(), QString::fromUtf8("赤の値"));
-}
+        random->then({ 1, 2, 3 });
+        click("StartButton");
+        auto* value = QAccessible::queryAccessibleInterface(widget("red"))->valueInterface();
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(value->minimumValue().toInt(), 0);
+        EXPECT_EQ(value->maximumValue().toInt(), 255);
+        EXPECT_EQ(value->currentValue().toInt(), 150);
+        value->setCurrentValue(42);
+        EXPECT_EQ(window->form().bar("red").Value.get(), 42);
+        EXPECT_EQ(name_of("labelred"), "42");
+        EXPECT_EQ(widget("labelred")->accessibleDescription(), QString::fromUtf8("赤の値"));
+    }
 
 }
 }
