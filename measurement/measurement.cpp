@@ -45,18 +45,9 @@ void Measurement::StartButton_Click()
     draw_stage_target(model::red_channel, true);
 }
 
-void Measurement::red_Change()
-{
-    value_change(model::red_channel);
-}
-void Measurement::green_Change()
-{
-    value_change(model::green_channel);
-}
-void Measurement::blue_Change()
-{
-    value_change(model::blue_channel);
-}
+void Measurement::red_Change() { value_change(model::red_channel); }
+void Measurement::green_Change() { value_change(model::green_channel); }
+void Measurement::blue_Change() { value_change(model::blue_channel); }
 
 // Keeps the bar's value label equal to the bar and the test patch the colour
 // of all three bars, the hidden ones included.
@@ -69,18 +60,9 @@ void Measurement::value_change(Channel const& channel)
     shape("Shape2").BackColor = model::rgb(red, green, blue);
 }
 
-void Measurement::RedBottun_Click()
-{
-    set_up_stage(model::red_channel);
-}
-void Measurement::GreenBottun_Click()
-{
-    set_up_stage(model::green_channel);
-}
-void Measurement::BlueBottun_Click()
-{
-    set_up_stage(model::blue_channel);
-}
+void Measurement::RedBottun_Click() { set_up_stage(model::red_channel); }
+void Measurement::GreenBottun_Click() { set_up_stage(model::green_channel); }
+void Measurement::BlueBottun_Click() { set_up_stage(model::blue_channel); }
 
 // Starts a channel's stage with a new target colour, or starts it afresh.
 // The red stage is opened by ＳＴＡＲＴ or re-measure with the method text and

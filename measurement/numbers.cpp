@@ -9,10 +9,7 @@ namespace tintora::measurement {
 
 namespace {
 
-    bool is_blank(char c)
-    {
-        return c == ' ' || c == '\t';
-    }
+    bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
     std::string_view skip_blanks(std::string_view text)
     {
@@ -76,10 +73,7 @@ double strict_number(std::string_view caption)
     return leading.value;
 }
 
-double leading_number(std::string_view caption)
-{
-    return read_leading(skip_blanks(caption)).value;
-}
+double leading_number(std::string_view caption) { return read_leading(skip_blanks(caption)).value; }
 
 std::string number_text(double value)
 {

@@ -29,10 +29,7 @@ ClockSeededRandom::ClockSeededRandom(Clock clock, std::uint64_t state)
 {
 }
 
-void ClockSeededRandom::reseed_from_clock()
-{
-    m_state = mix(m_state + golden_gamma) ^ mix(m_clock());
-}
+void ClockSeededRandom::reseed_from_clock() { m_state = mix(m_state + golden_gamma) ^ mix(m_clock()); }
 
 std::uint64_t ClockSeededRandom::next_bits()
 {

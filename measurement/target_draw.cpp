@@ -4,10 +4,7 @@
 
 namespace tintora::measurement {
 
-int channel_value(float r)
-{
-    return static_cast<int>(std::floor(static_cast<double>(r) * 256.0));
-}
+int channel_value(float r) { return static_cast<int>(std::floor(static_cast<double>(r) * 256.0)); }
 
 Target target_draw(RandomSource& random)
 {

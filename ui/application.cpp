@@ -50,10 +50,7 @@ StartupGuard::StartupGuard()
     previous_handler = qInstallMessageHandler(startup_messages);
 }
 
-StartupGuard::~StartupGuard()
-{
-    qInstallMessageHandler(previous_handler);
-}
+StartupGuard::~StartupGuard() { qInstallMessageHandler(previous_handler); }
 
 Application::Application(char const* program)
     : QApplication((program_argv[0] = const_cast<char*>(program), program_argc), program_argv)

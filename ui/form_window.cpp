@@ -13,10 +13,7 @@
 
 namespace tintora::ui {
 
-void EndButton_Click()
-{
-    QCoreApplication::exit(0);
-}
+void EndButton_Click() { QCoreApplication::exit(0); }
 
 void report_and_exit(std::string const& message)
 {
@@ -166,9 +163,6 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
 
 // The handlers' writes have only scheduled repaints; paint them now, so the
 // window shows the new state before the next user event is looked at.
-void FormWindow::flush_paint()
-{
-    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
-}
+void FormWindow::flush_paint() { QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest); }
 
 }

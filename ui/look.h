@@ -190,10 +190,7 @@ constexpr int pixels(double twips)
 
 // Points to pixels at 96 dots per inch, so that text keeps its proportion to
 // the twip layout on any screen.
-constexpr double font_pixels(double points)
-{
-    return points * 96.0 / 72.0;
-}
+constexpr double font_pixels(double points) { return points * 96.0 / 72.0; }
 
 inline constexpr int client_width_twips = 9435;
 inline constexpr int client_height_twips = 8820;

@@ -10,6 +10,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tintora::ui {
@@ -109,10 +110,7 @@ bool CaptionLayout::lay_out(QFont const& font)
     return fits_across && ink_bottom <= m_box.height() + 0.5;
 }
 
-int CaptionLayout::line_count() const
-{
-    return m_layout ? m_layout->lineCount() : 0;
-}
+int CaptionLayout::line_count() const { return m_layout ? m_layout->lineCount() : 0; }
 
 void CaptionLayout::draw(QPainter& painter) const
 {
@@ -291,33 +289,27 @@ QRect BarWidget::part(QStyle::SubControl part) const
 // the ends. Qt's own mapping steps the other way for some of these.
 void BarWidget::keyPressEvent(QKeyEvent* event)
 {
-    SliderAction action = SliderNoAction;
-    switch (event->key()) {
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        action = SliderSingleStepAdd;
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-        action = SliderSingleStepSub;
-        break;
-    case Qt::Key_PageDown:
-        action = SliderPageStepAdd;
-        break;
-    case Qt::Key_PageUp:
-        action = SliderPageStepSub;
-        break;
-    case Qt::Key_Home:
-        action = SliderToMinimum;
-        break;
-    case Qt::Key_End:
-        action = SliderToMaximum;
-        break;
-    default:
+    struct KeyStep {
+        int key;
+        SliderAction action;
+    };
+    static constexpr std::array<KeyStep, 8> steps { {
+        { Qt::Key_Right, SliderSingleStepAdd },
+        { Qt::Key_Down, SliderSingleStepAdd },
+        { Qt::Key_Left, SliderSingleStepSub },
+        { Qt::Key_Up, SliderSingleStepSub },
+        { Qt::Key_PageDown, SliderPageStepAdd },
+        { Qt::Key_PageUp, SliderPageStepSub },
+        { Qt::Key_Home, SliderToMinimum },
+        { Qt::Key_End, SliderToMaximum },
+    } };
+    auto const step = std::find_if(
+        steps.begin(), steps.end(), [event](KeyStep const& each) { return each.key == event->key(); });
+    if (step == steps.end()) {
         event->ignore();
         return;
     }
-    triggerAction(action);
+    triggerAction(step->action);
     event->accept();
 }
 

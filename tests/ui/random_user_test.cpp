@@ -25,10 +25,7 @@ namespace {
 
     // The grading rule, written out again here so that a fault in the program's
     // own bands cannot hide itself: ◎ (0) up to 5, ○ (1) up to 10, △ (2) above.
-    int expected_mark(double error)
-    {
-        return error <= 5 ? 0 : error <= 10 ? 1 : 2;
-    }
+    int expected_mark(double error) { return error <= 5 ? 0 : error <= 10 ? 1 : 2; }
 
     using ButtonSet = std::set<std::string>;
 
