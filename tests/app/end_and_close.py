@@ -61,7 +61,7 @@ def close_box(window):
     delete = x.intern_atom("WM_DELETE_WINDOW")
     event = protocol.event.ClientMessage(window=target, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     target.send_event(event, event_mask=X.NoEventMask)
-    x.flush()
+    x.sync()  # a round trip: the server has taken the request when this returns
     x.close()
 
 
