@@ -96,7 +96,8 @@ namespace {
         click_part("red", QStyle::SC_ScrollBarAddLine);
         EXPECT_EQ(text("labelred"), "141");
         EXPECT_EQ(patch("Shape2"), QColor(141, 40, 200));
-        bar("red")->setFocus();
+        click_part("red", QStyle::SC_ScrollBarSlider); // takes the focus, moves nothing
+        ASSERT_EQ(QApplication::focusWidget(), bar("red"));
         for (int i = 0; i < 4; ++i)
             QTest::keyClick(bar("red"), Qt::Key_PageUp);
         QTest::keyClick(bar("red"), Qt::Key_Left);
@@ -119,20 +120,24 @@ namespace {
         random->then({ 30, 160, 70 });
         click("GreenBottun");
         EXPECT_EQ(patch("Shape2"), QColor(30, 150, 70));
-        bar("green")->setFocus();
+        click_part("green", QStyle::SC_ScrollBarSlider);
+        ASSERT_EQ(QApplication::focusWidget(), bar("green"));
+        EXPECT_EQ(text("labelgreen"), "150") << "a click on the thumb changes nothing";
         QTest::keyClick(bar("green"), Qt::Key_PageDown);
         QTest::keyClick(bar("green"), Qt::Key_Right);
         QTest::keyClick(bar("green"), Qt::Key_Down);
         QTest::keyClick(bar("green"), Qt::Key_Up);
         EXPECT_EQ(text("labelgreen"), "161");
-        widget("Command2")->setFocus();
+        QTest::keyClick(
+            QApplication::focusWidget(), Qt::Key_Backtab); // back from the bar, past the hidden ones
+        ASSERT_EQ(QApplication::focusWidget(), widget("Command2"));
         QTest::keyClick(widget("Command2"), Qt::Key_Space);
         EXPECT_EQ(text("Label8"), "1");
         EXPECT_TRUE(widget("Label13(1)")->isVisible());
 
         random->then({ 5, 6, 0 });
         click("BlueBottun");
-        bar("blue")->setFocus();
+        click_part("blue", QStyle::SC_ScrollBarSlider);
         QTest::keyClick(bar("blue"), Qt::Key_Home);
         QTest::keyClick(bar("blue"), Qt::Key_Left);
         EXPECT_EQ(text("labelblue"), "0") << "clamped at 0";
