@@ -14,6 +14,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests/support"))
+from xvfb import running_xvfb  # noqa: E402
+
 
 def one_run(program):
     started = time.monotonic_ns()
@@ -29,16 +32,7 @@ def one_run(program):
 def main():
     probe, baseline = (os.path.abspath(p) for p in sys.argv[1:3])
     runs = int(sys.argv[3]) if len(sys.argv) > 3 else 11
-    screen = f":{600 + os.getpid() % 300}"
-    xvfb = subprocess.Popen(["Xvfb", screen, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.environ.update(DISPLAY=screen, QT_QPA_PLATFORM="xcb")
-    os.environ.pop("WAYLAND_DISPLAY", None)
-    try:
-        for _ in range(200):
-            if subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
-                break
-            time.sleep(0.05)
+    with running_xvfb("1024x768x24"):
         # One untimed run each, so that neither pays alone for a cold disk cache.
         one_run(probe)
         one_run(baseline)
@@ -46,8 +40,6 @@ def main():
         for _ in range(runs):
             results["tintora"].append(one_run(probe))
             results["baseline"].append(one_run(baseline))
-    finally:
-        xvfb.terminate()
     medians = {name: (statistics.median(r[0] for r in rs), statistics.median(r[1] for r in rs))
                for name, rs in results.items()}
     t, b = medians["tintora"], medians["baseline"]

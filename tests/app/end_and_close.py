@@ -12,6 +12,9 @@ import time
 
 from Xlib import X, display, protocol
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from xvfb import running_xvfb  # noqa: E402
+
 # Where the window's buttons lie, in pixels from the top-left of the client area.
 START, END = (484, 84), (544, 532)
 CONFIRM = {"R": (388, 364), "G": (388, 412), "B": (388, 460)}
@@ -103,25 +106,9 @@ def run(tintora, phase, clicks, ending):
 
 def main():
     tintora = os.path.abspath(sys.argv[1])
-    screen = f":{100 + os.getpid() % 400}"
-    xvfb = subprocess.Popen(["Xvfb", screen, "-screen", "0", "640x600x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.environ["DISPLAY"] = screen
-    os.environ.pop("WAYLAND_DISPLAY", None)
-    os.environ["QT_QPA_PLATFORM"] = "xcb"
-    try:
-        for _ in range(200):
-            if xvfb.poll() is None and subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
-                break
-            time.sleep(0.05)
-        else:
-            print(f"Xvfb did not start on {screen}")
-            return 1
-        print(f"Xvfb on {screen} ready")
+    with running_xvfb():
         failures = [f for phase, clicks in PHASES for ending in ("ＥＮＤ", "close")
                     if (f := run(tintora, phase, clicks, ending))]
-    finally:
-        xvfb.terminate()
     runs = len(PHASES) * 2
     print(f"{runs - len(failures)} passed, {len(failures)} failed")
     for failure in failures:

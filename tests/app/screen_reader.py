@@ -15,6 +15,9 @@ import time
 
 import pyatspi
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from xvfb import running_xvfb  # noqa: E402
+
 failures = []
 
 
@@ -95,64 +98,59 @@ def confirm_channel(window, bar, colour, chosen):
     return expected or 0
 
 
+def work_through(window):
+    """ＳＴＡＲＴ, the three channels, the score and 再測定, as a screen reader user would."""
+    wait_for(lambda: window.find("push button", "ＥＮＤ"))
+
+    shown = sorted((a.getRoleName(), a.name) for a in window.shown() if a.getRoleName() != "filler" or a.name)
+    print("     shown at opening:", shown)
+    check(("push button", "ＳＴＡＲＴ") in shown and ("push button", "ＥＮＤ") in shown, "ＳＴＡＲＴ and ＥＮＤ are shown")
+    check(("label", "Tintora") in shown and ("label", "STARTボタンを押すと開始します。→") in shown,
+          "the title and the start hint are read")
+    check(("filler", "Ａ") in shown and ("filler", "Ｂ") in shown, "the patches are named Ａ and Ｂ")
+    check(not any(role == "scroll bar" for role, _ in shown), "no bar is shown before ＳＴＡＲＴ")
+    check(window.find("push button", "ＥＮＤ").description == "終了", "ＥＮＤ is described by its tooltip")
+
+    window.press("ＳＴＡＲＴ")
+    check(wait_for(lambda: window.find("scroll bar", "赤")) is not None, "ＳＴＡＲＴ shows the red bar")
+    check(window.find("push button", "R").description == "G､Bが同じ", "R is described by its tooltip")
+    errors = [confirm_channel(window, "赤", "赤", 100)]
+    window.press("G")
+    errors.append(confirm_channel(window, "緑", "緑", 37))
+    window.press("B")
+    errors.append(confirm_channel(window, "青", "青", 222))
+    window.press("PUSH")
+    score = wait_for(lambda: window.text("点数"))
+    check(score == str(100 - sum(errors)), f"the score {score} is 100 less the errors {errors}")
+
+    window.press("再測定")
+    check(wait_for(lambda: window.find("scroll bar", "赤")) is not None, "再測定 opens the red stage")
+    check(window.text("赤の値") == "150", "the red value label reads 150 again")
+    check(window.find("label", description="点数") is None, "the score is hidden again")
+
+
 def main():
     tintora = os.path.abspath(sys.argv[1])
-    screen = f":{300 + os.getpid() % 300}"
-    xvfb = subprocess.Popen(["Xvfb", screen, "-screen", "0", "640x600x24", "-nolisten", "tcp", "-noreset"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.environ.update(DISPLAY=screen, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    os.environ.pop("WAYLAND_DISPLAY", None)
-    program = None
-    try:
-        for _ in range(200):
-            if subprocess.run(["xdpyinfo"], capture_output=True).returncode == 0:
-                break
-            time.sleep(0.05)
+    os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+    with running_xvfb():
         desktop = pyatspi.Registry.getDesktop(0)  # starts the registry before the program registers
         program = subprocess.Popen([tintora])
-        app = wait_for(lambda: next((a for a in desktop if a is not None and a.name == "tintora"), None), 30)
-        check(app is not None, "tintora is on the accessibility bus")
-        if app is None:
-            return 1
-        window = Window(app)
-        wait_for(lambda: window.find("push button", "ＥＮＤ"))
-
-        shown = sorted((a.getRoleName(), a.name) for a in window.shown() if a.getRoleName() != "filler" or a.name)
-        print("     shown at opening:", shown)
-        check(("push button", "ＳＴＡＲＴ") in shown and ("push button", "ＥＮＤ") in shown, "ＳＴＡＲＴ and ＥＮＤ are shown")
-        check(("label", "Tintora") in shown and ("label", "STARTボタンを押すと開始します。→") in shown,
-              "the title and the start hint are read")
-        check(("filler", "Ａ") in shown and ("filler", "Ｂ") in shown, "the patches are named Ａ and Ｂ")
-        check(not any(role == "scroll bar" for role, _ in shown), "no bar is shown before ＳＴＡＲＴ")
-        check(window.find("push button", "ＥＮＤ").description == "終了", "ＥＮＤ is described by its tooltip")
-
-        window.press("ＳＴＡＲＴ")
-        check(wait_for(lambda: window.find("scroll bar", "赤")) is not None, "ＳＴＡＲＴ shows the red bar")
-        check(window.find("push button", "R").description == "G､Bが同じ", "R is described by its tooltip")
-        errors = [confirm_channel(window, "赤", "赤", 100)]
-        window.press("G")
-        errors.append(confirm_channel(window, "緑", "緑", 37))
-        window.press("B")
-        errors.append(confirm_channel(window, "青", "青", 222))
-        window.press("PUSH")
-        score = wait_for(lambda: window.text("点数"))
-        check(score == str(100 - sum(errors)), f"the score {score} is 100 less the errors {errors}")
-
-        window.press("再測定")
-        check(wait_for(lambda: window.find("scroll bar", "赤")) is not None, "再測定 opens the red stage")
-        check(window.text("赤の値") == "150", "the red value label reads 150 again")
-        check(window.find("label", description="点数") is None, "the score is hidden again")
-
-        window.press("ＥＮＤ")
         try:
-            status = program.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            status = None
-        check(status == 0, f"ＥＮＤ pressed through its action ends the program with status 0 ({status})")
-    finally:
-        if program is not None and program.poll() is None:
-            program.kill()
-        xvfb.terminate()
+            app = wait_for(lambda: next((a for a in desktop if a is not None and a.name == "tintora"), None), 30)
+            check(app is not None, "tintora is on the accessibility bus")
+            if app is None:
+                return 1
+            window = Window(app)
+            work_through(window)
+            window.press("ＥＮＤ")
+            try:
+                status = program.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                status = None
+            check(status == 0, f"ＥＮＤ pressed through its action ends the program with status 0 ({status})")
+        finally:
+            if program.poll() is None:
+                program.kill()
     print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
     return 1 if failures else 0
 

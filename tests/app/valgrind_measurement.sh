@@ -7,19 +7,15 @@ set -euo pipefail
 tintora=$(readlink -f "$1")
 log=${2:-$(mktemp --suffix=.valgrind.log)}
 here=$(dirname "$(readlink -f "$0")")
+source "$here/../support/xvfb.sh"
 
-screen=:$((500 + $$ % 400))
-Xvfb "$screen" -screen 0 640x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
-export DISPLAY=$screen QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trap stop_xvfb EXIT
+start_xvfb
 
 valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite --errors-for-leak-kinds=none \
     --suppressions="$here/valgrind.supp" --num-callers=30 --log-file="$log" "$tintora" &
 app=$!
-for _ in $(seq 600); do xdotool search --onlyvisible --name '^Form1$' >/dev/null 2>&1 && break; sleep 0.1; done
+wait_for_window 600 >/dev/null || { kill "$app"; echo "FAIL: no window under valgrind"; exit 1; }
 sleep 2
 
 click() { xdotool mousemove "$1" "$2" click 1; sleep "${3:-1.5}"; }

@@ -5,6 +5,7 @@
 # with apt-get, starts the installed tintora and removes the package again.
 # Usage: check_package.sh PACKAGE.deb [--install]
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/../support/xvfb.sh"
 deb=$(readlink -f "$1")
 install=${2:-}
 fail() { echo "FAIL: $*"; exit 1; }
@@ -33,38 +34,20 @@ for needed in libqt6widgets6 libqt6gui6 libqt6core6 fonts-ipafont-gothic; do
 done
 
 stage=$(mktemp -d)
-screen=:$((700 + $$ % 200))
-trap 'rm -rf "$stage"; kill "$xvfb" 2>/dev/null || true' EXIT
+trap 'rm -rf "$stage"; stop_xvfb' EXIT
 dpkg-deb -x "$deb" "$stage"
 echo "== unpacked into $stage"
 desktop-file-validate "$stage/usr/share/applications/org.tintora.Tintora.desktop"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tintora.Tintora.metainfo.xml"
 file "$stage/usr/share/icons/hicolor/48x48/apps/org.tintora.Tintora.png" | grep -q "48 x 48" || fail "the 48-pixel icon is not 48 pixels"
 
-Xvfb "$screen" -screen 0 640x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$screen QT_QPA_PLATFORM=xcb
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-
-opens_window() {
-    "$1" &
-    local app=$!
-    local shown=""
-    for _ in $(seq 100); do
-        shown=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -1) && [ -n "$shown" ] && break
-        sleep 0.1
-    done
-    [ -n "$shown" ] || { kill "$app"; fail "$1 opened no window"; }
-    xdotool mousemove 544 532 click 1 # ＥＮＤ
-    wait "$app" || fail "$1 ended with status $?"
-    echo "$1 opened its window and ended with status 0"
-}
-opens_window "$stage/usr/bin/tintora"
+start_xvfb
+opens_and_ends "$stage/usr/bin/tintora"
 
 if [ "$install" = "--install" ]; then
     echo "== apt-get install"
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-    opens_window /usr/bin/tintora
+    opens_and_ends /usr/bin/tintora
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq tintora >/dev/null
     echo "installed, started and removed again"
 fi
