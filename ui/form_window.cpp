@@ -8,8 +8,10 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <exception>
+#include <string_view>
 
 namespace tintora::ui {
 
@@ -121,14 +123,7 @@ QWidget* FormWindow::make_widget(model::Control& control)
     widget->setObjectName(QString::fromStdString(control.name()));
     if (!widget->toolTip().isEmpty())
         widget->setAccessibleDescription(widget->toolTip());
-    for (auto const& words : spoken) {
-        if (words.control != control.name())
-            continue;
-        if (!words.name.empty())
-            widget->setAccessibleName(to_qstring(words.name));
-        if (!words.description.empty())
-            widget->setAccessibleDescription(to_qstring(words.description));
-    }
+    describe_for_screen_readers(control, *widget);
     auto const& place = control.place();
     widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
     widget->setVisible(control.Visible);
@@ -145,6 +140,42 @@ void FormWindow::focus_first_tab_stop()
             widget_of(stop.control)->setFocus(Qt::OtherFocusReason);
             return;
         }
+    }
+}
+
+// Names and descriptions beyond captions and tooltips, for assistive technology.
+void FormWindow::describe_for_screen_readers(model::Control const& control, QWidget& widget)
+{
+    struct Role {
+        model::LabelName model::Channel::*label;
+        std::string_view suffix;
+    };
+    static constexpr std::array<Role, 4> number_roles { {
+        { &model::Channel::value_label, "の値" },
+        { &model::Channel::confirmed_label, "の確定値" },
+        { &model::Channel::correct_label, "の正解" },
+        { &model::Channel::error_label, "の誤差" },
+    } };
+    for (auto const& channel : model::channels) {
+        auto const word = to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
+        if (&control == &m_form.bar(channel.bar))
+            widget.setAccessibleName(word);
+        for (auto const& role : number_roles) {
+            if (&control == &m_form.label(channel.*role.label))
+                widget.setAccessibleDescription(word + to_qstring(role.suffix));
+        }
+        for (auto const array : model::mark_arrays) {
+            if (&control == &m_form.array(array).Item(channel.index))
+                widget.setAccessibleDescription(word + QStringLiteral("の判定"));
+        }
+    }
+    for (auto const& words : spoken) {
+        if (words.control != control.name())
+            continue;
+        if (!words.name.empty())
+            widget.setAccessibleName(to_qstring(words.name));
+        if (!words.description.empty())
+            widget.setAccessibleDescription(to_qstring(words.description));
     }
 }
 

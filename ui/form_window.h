@@ -46,6 +46,7 @@ protected:
 
 private:
     QWidget* make_widget(model::Control& control);
+    void describe_for_screen_readers(model::Control const& control, QWidget& widget);
     void focus_first_tab_stop();
 
     // Runs a model event raised by the user. An error must not unwind through

@@ -141,43 +141,22 @@ inline constexpr std::array<TabStop, 13> tab_stops { {
     { "Command6", 43 },
 } };
 
-// What a screen reader says of a control beyond its caption and tooltip: a
-// name where the control has no caption of its own (the bars, the patches),
-// and, for the labels that hold numbers, a description of what the number is.
+// What a screen reader says of a control beyond its caption and tooltip.
+// The channels' bars are named by the channel's word, and the labels that
+// hold a channel's numbers are described by the word and their role (赤の値,
+// 赤の正解 ...); those follow from the channel table. The rest are listed.
 // Controls with a tooltip are described by it instead.
+inline constexpr std::array<std::string_view, 3> channel_words { "赤", "緑", "青" };
+
 struct Spoken {
     std::string_view control;
     std::string_view name;
     std::string_view description;
 };
 
-inline constexpr std::array<Spoken, 27> spoken { {
-    { "red", "赤", "" },
-    { "green", "緑", "" },
-    { "blue", "青", "" },
+inline constexpr std::array<Spoken, 3> spoken { {
     { "Shape2", "Ａ", "テストの色" },
     { "Shape1", "Ｂ", "目標の色" },
-    { "labelred", "", "赤の値" },
-    { "labelgreen", "", "緑の値" },
-    { "labelblue", "", "青の値" },
-    { "Label17", "", "赤の確定値" },
-    { "Label18", "", "緑の確定値" },
-    { "Label19", "", "青の確定値" },
-    { "Label4", "", "赤の正解" },
-    { "Label5", "", "緑の正解" },
-    { "Label6", "", "青の正解" },
-    { "Label7", "", "赤の誤差" },
-    { "Label8", "", "緑の誤差" },
-    { "Label9", "", "青の誤差" },
-    { "Label13(0)", "", "赤の判定" },
-    { "Label14(0)", "", "赤の判定" },
-    { "Label15(0)", "", "赤の判定" },
-    { "Label13(1)", "", "緑の判定" },
-    { "Label14(1)", "", "緑の判定" },
-    { "Label15(1)", "", "緑の判定" },
-    { "Label13(2)", "", "青の判定" },
-    { "Label14(2)", "", "青の判定" },
-    { "Label15(2)", "", "青の判定" },
     { "Label20", "", "点数" },
 } };
 
