@@ -15,6 +15,8 @@ files=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort)
 echo "$files"
 expected="./usr/bin/tintora
 ./usr/share/applications/org.tintora.Tintora.desktop
+./usr/share/doc/tintora/changelog.gz
+./usr/share/doc/tintora/copyright
 ./usr/share/icons/hicolor/128x128/apps/org.tintora.Tintora.png
 ./usr/share/icons/hicolor/16x16/apps/org.tintora.Tintora.png
 ./usr/share/icons/hicolor/24x24/apps/org.tintora.Tintora.png
@@ -23,6 +25,7 @@ expected="./usr/bin/tintora
 ./usr/share/icons/hicolor/48x48/apps/org.tintora.Tintora.png
 ./usr/share/icons/hicolor/64x64/apps/org.tintora.Tintora.png
 ./usr/share/icons/hicolor/scalable/apps/org.tintora.Tintora.svg
+./usr/share/man/man1/tintora.1.gz
 ./usr/share/metainfo/org.tintora.Tintora.metainfo.xml"
 [ "$files" = "$expected" ] || fail "the file list differs from the expected one"
 

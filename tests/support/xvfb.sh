@@ -1,7 +1,8 @@
 # Sourced by the scripts that run the real program under a private Xvfb.
 #
-#   start_xvfb [WxHxD]      start it, export DISPLAY and QT_QPA_PLATFORM=xcb,
-#                           and wait until it answers; its pid is in xvfb_pid
+#   start_xvfb [WxHxD]      start it on a free display, wait until it answers,
+#                           export DISPLAY and QT_QPA_PLATFORM=xcb; its pid
+#                           is in xvfb_pid
 #   stop_xvfb               end it (safe to call twice, for an EXIT trap)
 #   wait_for_window [N]     wait up to N tenths of a second for the shown
 #                           window "Form1" and print its id; fails without one
@@ -9,20 +10,25 @@
 #                           require exit status 0
 
 start_xvfb() {
-    local geometry=${1:-640x600x24}
-    local screen=":$((100 + RANDOM % 800))"
+    local geometry=${1:-640x600x24} number="" ready
+    ready=$(mktemp)
+    # -displayfd: the server takes a display number that is free and writes
+    # it once it accepts clients, so this script talks to its own server and
+    # never to another one that happens to hold a number.
     # -noreset: the server must not reset when its last client leaves, or
     # the next program started may find no display for a moment.
-    Xvfb "$screen" -screen 0 "$geometry" -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset 3>"$ready" >/dev/null 2>&1 &
     xvfb_pid=$!
-    export DISPLAY=$screen QT_QPA_PLATFORM=xcb
-    unset WAYLAND_DISPLAY
     for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        number=$(head -1 "$ready")
+        [ -n "$number" ] && break
+        kill -0 "$xvfb_pid" 2>/dev/null || break
         sleep 0.1
     done
-    echo "FAIL: Xvfb did not start on $screen"
-    return 1
+    rm -f "$ready"
+    [ -n "$number" ] || { echo "FAIL: Xvfb did not start"; return 1; }
+    export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
+    unset WAYLAND_DISPLAY
 }
 
 stop_xvfb() {
