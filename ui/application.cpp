@@ -1,8 +1,14 @@
 #include "ui/application.h"
 
-#include <QIcon>
-#include <QStyleFactory>
+#include "ui/look.h"
+#include "ui/widgets.h"
 
+#include <QIcon>
+#include <QPalette>
+#include <QStyleFactory>
+#include <QToolTip>
+
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -62,8 +68,65 @@ Application::Application(char const* program)
     for (int const size : { 16, 24, 32, 48, 64, 128, 256 })
         icon.addFile(QStringLiteral(":/icons/tintora-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
-    // One style on every desktop, so the window looks as designed everywhere.
+    // One style and one light palette on every desktop, so the window looks
+    // as designed everywhere.
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QPalette const light = light_palette();
+    setPalette(light);
+    // A platform theme gives buttons and labels palettes of their own (GTK's
+    // does), which would stand over the application's.
+    for (char const* const kind : { "QAbstractButton", "QLabel" })
+        setPalette(light, kind);
+    QToolTip::setPalette(light);
+}
+
+// The toolkit's own light palette (Fusion's, as it stands where no desktop
+// theme speaks), with the standard scheme's shades for the system colours.
+// It is written out rather than asked of the style: under a desktop theme
+// the style answers with the theme's colours. Every role of every group is
+// set, so that nothing of a desktop's theme, dark or light, shows through:
+// not in the scroll bars, ＥＮＤ, the tooltips or the focus frames.
+QPalette Application::light_palette()
+{
+    struct Row {
+        QPalette::ColorRole role;
+        QRgb normal; // active and inactive
+        QRgb disabled;
+    };
+    QRgb const face = to_qcolor(face_colour).rgb();
+    QRgb const text = to_qcolor(text_colour).rgb();
+    QRgb const white = to_qcolor(window_colour).rgb();
+    std::array<Row, QPalette::NColorRoles> const rows { {
+        { QPalette::WindowText, text, 0xffbebebe },
+        { QPalette::Button, face, face },
+        { QPalette::Light, 0xffffffff, 0xffffffff },
+        { QPalette::Midlight, 0xffcacaca, 0xffcacaca },
+        { QPalette::Dark, 0xff9f9f9f, 0xffbebebe },
+        { QPalette::Mid, 0xffb8b8b8, 0xffb8b8b8 },
+        { QPalette::Text, text, 0xffbebebe },
+        { QPalette::BrightText, 0xffffffff, 0xffffffff },
+        { QPalette::ButtonText, text, 0xffbebebe },
+        { QPalette::Base, 0xffffffff, face },
+        { QPalette::Window, face, face },
+        { QPalette::Shadow, 0xff767676, 0xffb1b1b1 },
+        { QPalette::Highlight, 0xff308cc6, 0xff919191 },
+        { QPalette::HighlightedText, white, white },
+        { QPalette::Link, 0xff0000ff, 0xff0000ff },
+        { QPalette::LinkVisited, 0xffff00ff, 0xffff00ff },
+        { QPalette::AlternateBase, 0xfff7f7f7, 0xfff7f7f7 },
+        { QPalette::NoRole, 0xff000000, 0xff000000 },
+        { QPalette::ToolTipBase, 0xffffffdc, 0xffffffdc },
+        { QPalette::ToolTipText, 0xff000000, 0xff000000 },
+        { QPalette::PlaceholderText, 0x80000000, 0x80000000 },
+    } };
+    QPalette light;
+    for (auto const& row : rows) {
+        light.setColor(QPalette::Active, row.role, QColor::fromRgba(row.normal));
+        light.setColor(QPalette::Inactive, row.role, QColor::fromRgba(row.normal));
+        light.setColor(QPalette::Disabled, row.role, QColor::fromRgba(row.disabled));
+    }
+    light.setResolveMask(~QPalette::ResolveMask(0));
+    return light;
 }
 
 }

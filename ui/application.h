@@ -19,6 +19,9 @@ public:
 class Application final : private StartupGuard, public QApplication {
 public:
     explicit Application(char const* program);
+
+private:
+    QPalette light_palette();
 };
 
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPalette>
+#include <QPointer>
 
 #include <algorithm>
 #include <array>
@@ -34,7 +35,7 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
     setWindowTitle(QStringLiteral("Form1"));
     resize(client_width, client_height);
     QPalette background = palette();
-    background.setColor(QPalette::Window, to_qcolor(window_colour, background));
+    background.setColor(QPalette::Window, to_qcolor(window_colour));
     setPalette(background);
     setAutoFillBackground(true);
 
@@ -54,7 +55,21 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
     }
     for (std::size_t i = 1; i < tab_stops.size(); ++i)
         setTabOrder(widget_of(tab_stops[i - 1].control), widget_of(tab_stops[i].control));
-    focus_first_tab_stop();
+    point_hint_at_bar_ends();
+    first_shown_tab_stop(Skip::nothing)->setFocus(Qt::OtherFocusReason);
+}
+
+// The hint's two arrows point at the end arrows of the bar below it. The
+// three bars stand one above the other, so one bar's ends serve every row.
+void FormWindow::point_hint_at_bar_ends()
+{
+    auto const* bar = dynamic_cast<BarWidget*>(widget_of(m_form.bar(model::red_channel.bar).name()));
+    auto* hint = dynamic_cast<LabelWidget*>(widget_of(fine_adjust_hint));
+    auto const centre = [this, bar, hint](QStyle::SubControl end) {
+        return bar->mapTo(this, bar->part(end).center()).x() - hint->x();
+    };
+    hint->point_arrows_at({ static_cast<qreal>(centre(QStyle::SC_ScrollBarSubLine)),
+        static_cast<qreal>(centre(QStyle::SC_ScrollBarAddLine)) });
 }
 
 FormWindow::~FormWindow() = default;
@@ -131,16 +146,41 @@ QWidget* FormWindow::make_widget(model::Control& control)
     return widget;
 }
 
-// The first stop in the focus order that is shown takes the focus: "ＥＮＤ"
-// at opening, since the bars before it are hidden.
-void FormWindow::focus_first_tab_stop()
+// The first stop in the focus order that is shown: at opening it takes the
+// focus ("ＥＮＤ", since the bars before it are hidden).
+QWidget* FormWindow::first_shown_tab_stop(Skip skip) const
 {
     for (auto const& stop : tab_stops) {
-        if (m_form.control(stop.control).Visible) {
-            widget_of(stop.control)->setFocus(Qt::OtherFocusReason);
-            return;
-        }
+        if (skip == Skip::end_button && stop.control == end_button)
+            continue;
+        if (m_form.control(stop.control).Visible)
+            return widget_of(stop.control);
     }
+    return nullptr;
+}
+
+// While a handler runs, a control it hides keeps the focus: Qt would pass it
+// along the focus order at once, and it would land on "ＥＮＤ", where the
+// next Space or Enter ends the program and drops the measurement. Where the
+// focus goes is decided once the handler is done.
+bool FormWindow::focusNextPrevChild(bool next)
+{
+    if (m_handling)
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}
+
+// A handler that hid the focused control leaves the focus to the next step:
+// the first shown control in the focus order other than "ＥＮＤ" (after
+// ＳＴＡＲＴ the red bar, after a 確定 the next channel's button or PUSH).
+void FormWindow::pass_focus_on_from(QWidget* focused)
+{
+    if (focused == nullptr || !focused->isHidden())
+        return;
+    if (QWidget* next = first_shown_tab_stop(Skip::end_button))
+        next->setFocus(Qt::OtherFocusReason);
+    else
+        QWidget::focusNextPrevChild(true);
 }
 
 // Names and descriptions beyond captions and tooltips, for assistive technology.
@@ -182,6 +222,8 @@ void FormWindow::describe_for_screen_readers(model::Control const& control, QWid
 template <typename Action>
 void FormWindow::raise_event(model::Control const& control, char const* event, Action const& action)
 {
+    QPointer<QWidget> const focused = QApplication::focusWidget();
+    m_handling = true;
     try {
         action();
     } catch (std::exception const& error) {
@@ -189,6 +231,8 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
     } catch (...) {
         m_error_sink(control.name() + "." + event + ": unknown error");
     }
+    m_handling = false;
+    pass_focus_on_from(focused);
     flush_paint();
 }
 

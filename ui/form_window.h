@@ -43,11 +43,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    enum class Skip { nothing, end_button };
+
     QWidget* make_widget(model::Control& control);
     void describe_for_screen_readers(model::Control const& control, QWidget& widget);
-    void focus_first_tab_stop();
+    void point_hint_at_bar_ends();
+    QWidget* first_shown_tab_stop(Skip skip) const;
+    void pass_focus_on_from(QWidget* focused);
 
     // Runs a model event raised by the user. An error must not unwind through
     // the toolkit's event loop, so it stops here and goes to the error sink.
@@ -60,6 +65,7 @@ private:
     measurement::Measurement m_measurement;
     std::array<QWidget*, model::control_table.size()> m_widgets {};
     ErrorSink m_error_sink;
+    bool m_handling = false;
 };
 
 // Prints the error on standard error and ends the event loop with status 1.

@@ -26,6 +26,31 @@ constexpr model::Colour hex(std::uint32_t rrggbb)
         static_cast<int>(rrggbb & 0xffU));
 }
 
+// The shades the system colours take: those of the standard colour scheme,
+// on every desktop and under every theme, so that the window looks as
+// designed everywhere. A dark theme's light "button text" on the white
+// window would leave the numbers invisible.
+struct SystemShade {
+    model::Colour colour;
+    model::Colour shade;
+};
+
+inline constexpr std::array<SystemShade, 3> system_shades { {
+    { window_colour, hex(0xFFFFFF) },
+    { face_colour, hex(0xF0F0F0) },
+    { text_colour, hex(0x000000) },
+} };
+
+// A colour as drawn: itself, or the shade of a system colour.
+constexpr model::Colour shade_of(model::Colour colour)
+{
+    for (auto const& each : system_shades) {
+        if (each.colour == colour)
+            return each.shade;
+    }
+    return colour;
+}
+
 struct Font {
     Typeface typeface = Typeface::PGothic;
     double points = 0;
@@ -124,6 +149,10 @@ struct TabStop {
     std::string_view control;
     int index;
 };
+
+inline constexpr std::string_view end_button = "EndButton";
+// The hint whose arrows point at the ends of the bar below it.
+inline constexpr std::string_view fine_adjust_hint = "Label21";
 
 inline constexpr std::array<TabStop, 13> tab_stops { {
     { "red", 0 },

@@ -15,21 +15,10 @@
 
 namespace tintora::ui {
 
-QColor to_qcolor(model::Colour colour, QPalette const& palette)
+QColor to_qcolor(model::Colour colour)
 {
-    if (model::is_system_colour(colour)) {
-        switch (model::system_colour_index(colour)) {
-        case 14:
-            return palette.color(QPalette::HighlightedText);
-        case 15:
-            return palette.color(QPalette::Button);
-        case 18:
-            return palette.color(QPalette::ButtonText);
-        default:
-            return palette.color(QPalette::Window);
-        }
-    }
-    return { model::channel_of(colour, 0), model::channel_of(colour, 1), model::channel_of(colour, 2) };
+    auto const drawn = shade_of(colour);
+    return { model::channel_of(drawn, 0), model::channel_of(drawn, 1), model::channel_of(drawn, 2) };
 }
 
 QFont to_qfont(Font const& font)
@@ -50,11 +39,84 @@ QFont to_qfont(Font const& font)
     return qfont;
 }
 
-void CaptionLayout::set(QString const& text, QFont const& font, Align align, QRectF const& box)
+namespace {
+
+    QString trimmed_end(QString text)
+    {
+        while (!text.isEmpty() && text.back().isSpace())
+            text.chop(1);
+        return text;
+    }
+
+    // Below this many device pixels Qt draws glyphs from its glyph cache,
+    // above it as outlines.
+    constexpr qreal cached_glyph_limit = 64;
+
+    // Cached glyphs drawn through a scaled painter are made at the logical
+    // size and then scaled, and so is the synthetic bold of a font without a
+    // bold face (the IPA fonts have none): it thickens the strokes by a share
+    // of the logical size, so at scale 2 the bold captions came out barely
+    // heavier than regular ones. Drawn at the device's own size, the glyphs
+    // and their bold are made for the pixels they land on. Glyphs too large
+    // for the cache are drawn as outlines, which keep their bold only when
+    // drawn at the logical size, so those stay as they are; so does all text
+    // at scale 1.
+    class DeviceText {
+    public:
+        DeviceText(QPainter& painter, QFont const& font)
+            : m_painter(painter)
+            , m_scale(painter.deviceTransform().m22())
+        {
+            m_painter.save();
+            qreal const logical = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+            if (qFuzzyCompare(m_scale, 1.0) || logical * m_scale >= cached_glyph_limit) {
+                m_scale = 1;
+                m_painter.setFont(font);
+                return;
+            }
+            QFont device = font;
+            device.setPointSizeF(logical * m_scale * 72.0 / m_painter.device()->logicalDpiY());
+            m_painter.scale(1 / m_scale, 1 / m_scale);
+            m_painter.setFont(device);
+        }
+        ~DeviceText() { m_painter.restore(); }
+        DeviceText(DeviceText const&) = delete;
+        DeviceText& operator=(DeviceText const&) = delete;
+
+        QPointF operator()(QPointF logical) const { return logical * m_scale; }
+        QRectF operator()(QRectF const& logical) const
+        {
+            return { logical.topLeft() * m_scale, logical.size() * m_scale };
+        }
+
+    private:
+        QPainter& m_painter;
+        qreal m_scale;
+    };
+
+    QChar const down_arrow(0x2193);
+
+}
+
+void draw_text(QPainter& painter, QFont const& font, QPointF baseline, QString const& text)
+{
+    DeviceText const device(painter, font);
+    painter.drawText(device(baseline), text);
+}
+
+void draw_text(QPainter& painter, QFont const& font, QRectF const& box, int flags, QString const& text)
+{
+    DeviceText const device(painter, font);
+    painter.drawText(device(box), flags, text);
+}
+
+void CaptionLayout::set(QString const& text, QFont const& font, Align align, QRectF const& box,
+    std::optional<ArrowTargets> arrows)
 {
     m_text = text;
     m_align = align;
     m_box = box;
+    m_arrows = arrows;
     QFont fitted = font;
     // Shrink a pixel at a time until the caption fits; half the designed
     // size is the floor, where it is drawn as it falls.
@@ -67,55 +129,70 @@ void CaptionLayout::set(QString const& text, QFont const& font, Align align, QRe
     m_font = fitted;
 }
 
-namespace {
-
-    QString trimmed_end(QString text)
-    {
-        while (!text.isEmpty() && text.back().isSpace())
-            text.chop(1);
-        return text;
-    }
-
-}
-
 bool CaptionLayout::lay_out(QFont const& font)
 {
-    m_layout = std::make_unique<QTextLayout>(m_text, font);
+    m_runs.clear();
+    auto const arrows_from = m_arrows ? m_text.indexOf(down_arrow) : -1;
+    QString const text = arrows_from < 0 ? m_text : m_text.left(arrows_from);
+    QTextLayout layout(text, font);
     QTextOption option(m_align == Align::Left ? Qt::AlignLeft : Qt::AlignHCenter);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    m_layout->setTextOption(option);
+    layout.setTextOption(option);
     auto const em = static_cast<qreal>(font.pixelSize());
     QFontMetricsF const metrics(font);
     qreal top = 0;
     qreal ink_bottom = 0;
     bool fits_across = true;
-    m_layout->beginLayout();
-    for (QTextLine line = m_layout->createLine(); line.isValid(); line = m_layout->createLine()) {
+    m_line_count = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(m_box.width());
         line.setPosition(QPointF(m_box.left(), m_box.top() + top));
         // What must fit is the ink: a glyph's advance may overhang the box
         // (a 35-pixel ◎ in a 33-pixel cell) while its drawing stays inside.
         // Spaces left hanging at a break are not drawn and take no room.
-        auto const ink
-            = metrics.tightBoundingRect(trimmed_end(m_text.mid(line.textStart(), line.textLength())));
+        QString const shown = trimmed_end(text.mid(line.textStart(), line.textLength()));
+        auto const ink = metrics.tightBoundingRect(shown);
         ink_bottom = top + line.ascent() + std::max<qreal>(ink.bottom(), 0);
-        qreal const ink_left = line.naturalTextRect().left() + ink.left();
-        qreal const ink_right = line.naturalTextRect().left() + ink.right();
+        qreal const left = line.naturalTextRect().left();
         fits_across = fits_across
-            && (ink.isEmpty() || (ink_left >= m_box.left() - 0.5 && ink_right <= m_box.right() + 0.5));
+            && (ink.isEmpty()
+                || (left + ink.left() >= m_box.left() - 0.5 && left + ink.right() <= m_box.right() + 0.5));
+        m_runs.push_back({ shown, QPointF(left, m_box.top() + top + line.ascent()) });
+        ++m_line_count;
         top += em;
     }
-    m_layout->endLayout();
+    layout.endLayout();
     m_used_height = ink_bottom;
-    return fits_across && ink_bottom <= m_box.height() + 0.5;
+    if (arrows_from >= 0 && !lay_out_arrows(m_text.mid(arrows_from), font, top))
+        return false;
+    return fits_across && m_used_height <= m_box.height() + 0.5;
 }
 
-int CaptionLayout::line_count() const { return m_layout ? m_layout->lineCount() : 0; }
+// The line of arrows: the first arrow's ink centred on the first target, the
+// last one's on the last target, any others spread evenly between them.
+bool CaptionLayout::lay_out_arrows(QString const& arrows, QFont const& font, qreal top)
+{
+    QFontMetricsF const metrics(font);
+    auto const ink = metrics.tightBoundingRect(down_arrow);
+    auto const count = arrows.count(down_arrow);
+    qreal const baseline = m_box.top() + top + metrics.ascent();
+    for (qsizetype i = 0; i < count; ++i) {
+        qreal const centre = count == 1 ? m_arrows->first
+                                        : m_arrows->first
+                + (m_arrows->last - m_arrows->first) * static_cast<qreal>(i) / static_cast<qreal>(count - 1);
+        m_runs.push_back({ QString(down_arrow), QPointF(centre - ink.center().x(), baseline) });
+    }
+    ++m_line_count;
+    m_used_height = top + metrics.ascent() + ink.bottom();
+    qreal const half = ink.width() / 2;
+    return m_arrows->first - half >= m_box.left() - 0.5 && m_arrows->last + half <= m_box.right() + 0.5;
+}
 
 void CaptionLayout::draw(QPainter& painter) const
 {
-    if (m_layout)
-        m_layout->draw(&painter, QPointF(0, 0));
+    for (auto const& run : m_runs)
+        draw_text(painter, m_font, run.origin, run.text);
 }
 
 LabelWidget::LabelWidget(model::Label& label, Look const& look, QWidget* parent)
@@ -136,10 +213,18 @@ void LabelWidget::set_caption(QString const& caption)
     update();
 }
 
+void LabelWidget::point_arrows_at(CaptionLayout::ArrowTargets targets)
+{
+    m_arrows = targets;
+    relayout();
+    update();
+}
+
 void LabelWidget::relayout()
 {
     qreal const inset = m_look.border ? 1 : 0;
-    m_caption.set(text(), font(), m_look.align, QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+    m_caption.set(
+        text(), font(), m_look.align, QRectF(rect()).adjusted(inset, inset, -inset, -inset), m_arrows);
 }
 
 void LabelWidget::resizeEvent(QResizeEvent* event)
@@ -154,12 +239,12 @@ void LabelWidget::paintEvent(QPaintEvent* /*event*/)
         relayout();
     QPainter painter(this);
     if (m_look.face == Face::Opaque)
-        painter.fillRect(rect(), to_qcolor(m_look.back, palette()));
+        painter.fillRect(rect(), to_qcolor(m_look.back));
     if (m_look.border) {
         painter.setPen(QPen(Qt::black, 1));
         painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
-    painter.setPen(to_qcolor(m_look.text, palette()));
+    painter.setPen(to_qcolor(m_look.text));
     m_caption.draw(painter);
 }
 
@@ -178,6 +263,7 @@ ButtonWidget::ButtonWidget(model::CommandButton& button, Look const& look, QWidg
 // the button that has the focus, as Space does.
 void ButtonWidget::keyPressEvent(QKeyEvent* event)
 {
+    show_focus_from_now_on(*this);
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         && event->modifiers() == Qt::NoModifier) {
         if (!event->isAutoRepeat())
@@ -190,15 +276,15 @@ void ButtonWidget::keyPressEvent(QKeyEvent* event)
 
 // A graphical button is a raised bevel around a face in its own back colour;
 // a standard one is left to the style.
-void ButtonWidget::paintEvent(QPaintEvent* event)
+void ButtonWidget::paintEvent(QPaintEvent* /*event*/)
 {
+    QPainter painter(this);
     if (m_look.face != Face::Graphical) {
-        QPushButton::paintEvent(event);
+        paint_standard(painter);
         return;
     }
-    QPainter painter(this);
     QRect const outer = rect();
-    painter.fillRect(outer, to_qcolor(m_look.back, palette()));
+    painter.fillRect(outer, to_qcolor(m_look.back));
     bool const sunken = isDown();
     auto const bevel = [&painter](QRect r, QColor top_left, QColor bottom_right) {
         painter.setPen(top_left);
@@ -223,14 +309,38 @@ void ButtonWidget::paintEvent(QPaintEvent* event)
         bevel(frame.adjusted(1, 1, -1, -1), colours.color(QPalette::Midlight), colours.color(QPalette::Dark));
     }
     QRect const text_box = frame.adjusted(2, 2, -2, -2).translated(sunken ? 1 : 0, sunken ? 1 : 0);
-    painter.setPen(to_qcolor(m_look.text, colours));
-    painter.setFont(font());
-    painter.drawText(text_box, Qt::AlignCenter | Qt::TextWordWrap, text());
+    painter.setPen(to_qcolor(m_look.text));
+    draw_text(painter, font(), text_box, Qt::AlignCenter | Qt::TextWordWrap, text());
     if (hasFocus()) {
         QPen dotted(colours.color(QPalette::ButtonText), 1, Qt::DotLine);
         painter.setPen(dotted);
         painter.drawRect(frame.adjusted(3, 3, -4, -4));
     }
+}
+
+// The style draws the face, the bevel and the focus frame; the caption is
+// drawn as on every other control, at the device's own size.
+void ButtonWidget::paint_standard(QPainter& painter)
+{
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    QString const caption = option.text;
+    option.text.clear();
+    style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
+    QRect const contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    int const shift = isDown() ? style()->pixelMetric(QStyle::PM_ButtonShiftHorizontal, &option, this) : 0;
+    painter.setPen(to_qcolor(m_look.text));
+    draw_text(painter, font(), QRectF(contents.translated(shift, shift)),
+        Qt::AlignCenter | Qt::TextShowMnemonic, caption);
+}
+
+void show_focus_from_now_on(QWidget& widget)
+{
+    QWidget* const window = widget.window();
+    if (window->testAttribute(Qt::WA_KeyboardFocusChange))
+        return;
+    window->setAttribute(Qt::WA_KeyboardFocusChange);
+    widget.update();
 }
 
 namespace {
@@ -289,6 +399,7 @@ QRect BarWidget::part(QStyle::SubControl part) const
 // the ends. Qt's own mapping steps the other way for some of these.
 void BarWidget::keyPressEvent(QKeyEvent* event)
 {
+    show_focus_from_now_on(*this);
     struct KeyStep {
         int key;
         SliderAction action;
@@ -313,6 +424,18 @@ void BarWidget::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
+// The style draws no sign of the focus on a scroll bar; this one is framed
+// in the highlight colour while it has the focus, as buttons are.
+void BarWidget::paintEvent(QPaintEvent* event)
+{
+    QScrollBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
 ShapeWidget::ShapeWidget(model::Shape& shape, QWidget* parent)
     : QWidget(parent)
     , m_shape(shape)
@@ -324,7 +447,7 @@ ShapeWidget::ShapeWidget(model::Shape& shape, QWidget* parent)
 void ShapeWidget::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), to_qcolor(m_shape.BackColor, palette()));
+    painter.fillRect(rect(), to_qcolor(m_shape.BackColor));
 }
 
 }

@@ -12,12 +12,13 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 namespace tintora::ui {
 
-QColor to_qcolor(model::Colour colour, QPalette const& palette);
+QColor to_qcolor(model::Colour colour);
 inline QString to_qstring(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -29,30 +30,57 @@ QFont to_qfont(Font const& font);
 // characters. Lines stand one em apart, as with the designed fonts; where the
 // caption still does not fit the label, the font shrinks until it does, so
 // that nothing is ever cut off.
+//
+// A caption that points down at a bar (the fine-adjust hint) ends in a line of
+// arrows: that line starts at the first "↓", and its arrows stand centred on
+// the given places, the first on one, the last on the other; the spaces
+// between them stretch or shrink to match.
 class CaptionLayout {
 public:
-    void set(QString const& text, QFont const& font, Align align, QRectF const& box);
+    struct ArrowTargets {
+        qreal first;
+        qreal last;
+    };
+
+    void set(QString const& text, QFont const& font, Align align, QRectF const& box,
+        std::optional<ArrowTargets> arrows = std::nullopt);
     void draw(QPainter& painter) const;
     QFont const& font() const { return m_font; }
-    int line_count() const;
+    int line_count() const { return m_line_count; }
     // The height the lines take, from the first line's top to the last one's ink bottom.
     qreal used_height() const { return m_used_height; }
 
 private:
+    // A piece of a line, with the point its baseline starts at.
+    struct Run {
+        QString text;
+        QPointF origin;
+    };
+
     bool lay_out(QFont const& font);
+    bool lay_out_arrows(QString const& arrows, QFont const& font, qreal top);
 
     QString m_text;
     QFont m_font;
     Align m_align = Align::Left;
     QRectF m_box;
-    std::unique_ptr<QTextLayout> m_layout;
+    std::optional<ArrowTargets> m_arrows;
+    std::vector<Run> m_runs;
+    int m_line_count = 0;
     qreal m_used_height = 0;
 };
+
+// Draws text at the device's own pixel size, whatever the display's scale.
+void draw_text(QPainter& painter, QFont const& font, QPointF baseline, QString const& text);
+void draw_text(QPainter& painter, QFont const& font, QRectF const& box, int flags, QString const& text);
 
 class LabelWidget final : public QLabel {
 public:
     LabelWidget(model::Label& label, Look const& look, QWidget* parent);
     void set_caption(QString const& caption);
+    // Lays the caption's last line of arrows out over these places, in the
+    // label's own coordinates.
+    void point_arrows_at(CaptionLayout::ArrowTargets targets);
     CaptionLayout const& caption_layout() const { return m_caption; }
 
 protected:
@@ -64,6 +92,7 @@ private:
 
     Look const& m_look;
     CaptionLayout m_caption;
+    std::optional<CaptionLayout::ArrowTargets> m_arrows;
 };
 
 class ButtonWidget final : public QPushButton {
@@ -75,8 +104,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void paint_standard(QPainter& painter);
+
     Look const& m_look;
 };
+
+// From the first key the user presses on, the window marks the focused
+// control, whether the focus came by Tab, by a click or by a handler.
+void show_focus_from_now_on(QWidget& widget);
 
 class BarWidget final : public QScrollBar {
 public:
@@ -87,6 +122,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
 
 class ShapeWidget final : public QWidget {
