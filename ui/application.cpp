@@ -3,6 +3,7 @@
 #include "ui/look.h"
 #include "ui/widgets.h"
 
+#include <QFontDatabase>
 #include <QIcon>
 #include <QPalette>
 #include <QStyleFactory>
@@ -16,6 +17,27 @@
 namespace tintora::ui {
 
 namespace {
+
+    // The Debian packages that bring Qt's platform plugins, for the line that
+    // says one is missing (a Wayland session without qt6-wayland).
+    struct PluginPackage {
+        char const* plugin;
+        char const* package;
+    };
+    constexpr std::array<PluginPackage, 2> plugin_packages { {
+        { "wayland", "qt6-wayland" },
+        { "xcb", "libqt6gui6" },
+    } };
+
+    QString with_install_hint(QString const& complaint)
+    {
+        for (auto const& each : plugin_packages) {
+            if (complaint.contains(QStringLiteral("platform plugin \"%1\"").arg(QLatin1String(each.plugin))))
+                return complaint
+                    + QStringLiteral(" (install the package %1)").arg(QLatin1String(each.package));
+        }
+        return complaint;
+    }
 
     QtMessageHandler previous_handler = nullptr;
     bool starting = false;
@@ -32,7 +54,7 @@ namespace {
                 platform_complaint.isEmpty() ? qPrintable(
                     QStringLiteral("no display could be opened (DISPLAY=%1)")
                         .arg(display.isEmpty() ? QStringLiteral("unset") : QString::fromLocal8Bit(display)))
-                                             : qPrintable(platform_complaint));
+                                             : qPrintable(with_install_hint(platform_complaint)));
             std::fflush(stderr);
             _exit(1);
         }
@@ -78,6 +100,13 @@ Application::Application(char const* program)
     for (char const* const kind : { "QAbstractButton", "QLabel" })
         setPalette(light, kind);
     QToolTip::setPalette(light);
+    // Without a font for the Japanese captions every one of them is a row of
+    // boxes: say what to install, and open the window all the same.
+    if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {
+        std::fprintf(stderr,
+            "tintora: no installed font has Japanese characters, so the window's texts cannot be read;"
+            " install the package fonts-ipafont-gothic\n");
+    }
 }
 
 // The toolkit's own light palette (Fusion's, as it stands where no desktop
