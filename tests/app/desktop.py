@@ -1,0 +1,171 @@
+#!/usr/bin/python3
+"""The real tintora on a desktop: Xvfb with openbox, Debian's plain window manager.
+
+- Window manager: the window is framed, maximising it moves no control, and
+  its close box ends the program with status 0.
+- Dark desktop themes (qt6ct's "darker" scheme, GTK's Adwaita:dark): in the
+  red stage and once scored, every caption's ink stands out from what lies
+  behind it, and ＥＮＤ and the bar look as on a default desktop.
+- No Japanese font: one line on stderr names the package to install, and the
+  window opens all the same.
+
+Usage: desktop.py TINTORA
+"""
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from screen import Screen, click, ink_against_background, running_openbox, window_id  # noqa: E402
+from xvfb import running_xvfb  # noqa: E402
+
+START, END, PUSH = (484, 84), (544, 532), (184, 532)
+CONFIRM = {"R": (388, 364), "G": (388, 412), "B": (388, 460)}
+CHANNEL = {"G": (72, 408), "B": (72, 456)}
+TO_SCORE = [CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"], CONFIRM["B"], PUSH]
+
+# The boxes that hold a caption, in pixels of the client area: where each
+# control stands in the window as designed.
+RED_STAGE_CAPTIONS = {
+    "title": (104, 8, 425, 33), "Ａ": (200, 96, 41, 33), "Ｂ": (392, 96, 41, 33),
+    "method text": (120, 232, 385, 33), "fine-adjust hint": (104, 296, 217, 49),
+    "R": (48, 336, 49, 49), "red value": (296, 352, 65, 33), "red 確定": (360, 344, 57, 41), "ＥＮＤ": (504, 512, 81, 41),
+}
+# Each channel's row of results: the top of its labels, and the columns' left
+# and width.
+ROWS = {"red": 344, "green": 392, "blue": 440}
+COLUMNS = {"confirmed": (360, 57), "correct": (424, 57), "error": (488, 57), "mark": (552, 33)}
+SCORED_CAPTIONS = {
+    "確定値": (360, 312, 57, 25), "正解": (424, 312, 57, 25), "誤差": (488, 312, 57, 25), "判定": (544, 312, 49, 25),
+    "score caption": (24, 488, 224, 25), "score": (248, 496, 145, 57), "再測定": (416, 512, 81, 41),
+    **{f"{channel} {column}": (left, top, width, 33)
+       for channel, top in ROWS.items() for column, (left, width) in COLUMNS.items()},
+}
+TOOLKIT_DRAWN = {"ＥＮＤ": (504, 512, 81, 41), "red bar": (112, 352, 177, 25)}
+
+failures = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def start(tintora, env=None):
+    process = subprocess.Popen([tintora], env={**os.environ, **(env or {})},
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    window = window_id(process)
+    if window is None:
+        process.kill()
+        raise RuntimeError(f"the window did not open: {process.communicate()[1]}")
+    time.sleep(0.4)
+    return process, window
+
+
+def ends_with_status_0(process, how):
+    try:
+        _, errors = process.communicate(timeout=5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        errors = process.communicate()[1]
+    check(process.returncode == 0, f"{how} ends the program with status 0 ({process.returncode})")
+    return errors
+
+
+def window_manager(tintora, screen):
+    process, window = start(tintora)
+    frame = screen.x.create_resource_object("window", window).query_tree().parent
+    check(frame.id != screen.root.id, "openbox frames the window")
+    start_face = (0x80, 0xFF, 0xFF)
+    check(screen.grab(window).getpixel((442, 70)) == start_face, "ＳＴＡＲＴ stands where designed")
+    screen.maximise(window)
+    for _ in range(50):
+        if screen.client_size(window)[0] > 700:
+            break
+        time.sleep(0.05)
+    time.sleep(0.3)
+    check(screen.client_size(window)[0] > 700, f"maximising widens the window to {screen.client_size(window)}")
+    shot = screen.grab(window)
+    check(shot.getpixel((442, 70)) == start_face and shot.getpixel((104, 10)) == (0, 0, 0),
+          "maximised, ＳＴＡＲＴ and the title stay in place")
+    screen.close_box(window)
+    ends_with_status_0(process, "the close box")
+
+
+def captions_stand_out(shot, boxes, theme):
+    for name, (x, y, w, h) in boxes.items():
+        background, ink = ink_against_background(shot.crop((x, y, x + w, y + h)))
+        check(ink >= 12, f"{theme}: {name} has {ink} pixels of ink against its background {background}")
+
+
+def themes(tintora, screen, config):
+    os.makedirs(os.path.join(config, "qt6ct"), exist_ok=True)
+    with open(os.path.join(config, "qt6ct", "qt6ct.conf"), "w") as conf:
+        conf.write("[Appearance]\ncolor_scheme_path=/usr/share/qt6ct/colors/darker.conf\ncustom_palette=true\n")
+    desktops = [
+        ("default desktop", {}, None),
+        ("qt6ct darker", {"QT_QPA_PLATFORMTHEME": "qt6ct", "XDG_CONFIG_HOME": config}, "libqt6ct.so"),
+        ("GTK Adwaita:dark", {"QT_QPA_PLATFORMTHEME": "gtk3", "GTK_THEME": "Adwaita:dark"}, "libqgtk3.so"),
+    ]
+    default_look = {}
+    for theme, env, plugin in desktops:
+        process, window = start(tintora, {**env, "QT_DEBUG_PLUGINS": "1"} if plugin else env)
+        click(window, *START)
+        time.sleep(0.3)
+        shot = screen.grab(window)
+        captions_stand_out(shot, RED_STAGE_CAPTIONS, theme)
+        for name, (x, y, w, h) in TOOLKIT_DRAWN.items():
+            look = shot.crop((x, y, x + w, y + h)).tobytes()
+            if plugin is None:
+                default_look[name] = look
+            else:
+                check(look == default_look[name], f"{theme}: {name} looks as on the default desktop")
+        for point in TO_SCORE:
+            click(window, *point)
+        time.sleep(0.3)
+        captions_stand_out(screen.grab(window), SCORED_CAPTIONS, theme)
+        click(window, *END)
+        errors = ends_with_status_0(process, f"{theme}: ＥＮＤ")
+        if plugin:
+            check(any("loaded library" in line and plugin in line for line in errors.splitlines()),
+                  f"{theme}: the program ran with the desktop's theme ({plugin})")
+
+
+def missing_font(tintora, fonts):
+    """Only a font without Japanese characters is installed."""
+    latin = set(subprocess.run(["fc-list", "--format", "%{file}\n", ":lang=en"], capture_output=True, text=True).stdout.split())
+    japanese = set(subprocess.run(["fc-list", "--format", "%{file}\n", ":lang=ja"], capture_output=True, text=True).stdout.split())
+    font = sorted(latin - japanese)[0]
+    os.symlink(font, os.path.join(fonts, os.path.basename(font)))
+    with open(os.path.join(fonts, "fonts.conf"), "w") as conf:
+        conf.write(f'<?xml version="1.0"?><fontconfig><dir>{fonts}</dir><cachedir>{fonts}/cache</cachedir></fontconfig>')
+    process, window = start(tintora, {"FONTCONFIG_FILE": os.path.join(fonts, "fonts.conf")})
+    check(window is not None, f"with only {os.path.basename(font)} installed, the window opens")
+    click(window, *END)
+    lines = [line for line in ends_with_status_0(process, "ＥＮＤ").splitlines() if line.strip()]
+    check(len(lines) == 1 and "fonts-ipafont-gothic" in lines[0], f"one line names the font package: {lines}")
+
+
+def main():
+    tintora = os.path.abspath(sys.argv[1])
+    with tempfile.TemporaryDirectory() as scratch:
+        os.environ["XDG_RUNTIME_DIR"] = scratch
+        os.chmod(scratch, 0o700)
+        with running_xvfb("1024x768x24"), running_openbox():
+            screen = Screen()
+            try:
+                window_manager(tintora, screen)
+                themes(tintora, screen, os.path.join(scratch, "config"))
+                os.makedirs(os.path.join(scratch, "fonts"))
+                missing_font(tintora, os.path.join(scratch, "fonts"))
+            finally:
+                screen.close()
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""The real tintora native on Wayland: Debian's weston, headless with the pixman
+renderer, in a private runtime folder. The window must open there in its
+opening state (seen through weston's screenshooter) and ＥＮＤ, pressed
+through its accessible action, must end the program with status 0. Run it
+inside its own D-Bus session:
+
+    dbus-run-session -- wayland.py TINTORA
+"""
+import glob
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import pyatspi
+from PIL import Image
+
+failures = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def screenshot(folder, env):
+    for old in glob.glob(os.path.join(folder, "*.png")):
+        os.remove(old)
+    subprocess.run(["weston-screenshooter"], cwd=folder, env=env, capture_output=True, timeout=10)
+    shots = glob.glob(os.path.join(folder, "*.png"))
+    return Image.open(shots[0]).convert("RGB") if shots else None
+
+
+def count(image, colour):
+    return sum(n for n, c in image.getcolors(image.width * image.height) if c == colour)
+
+
+# The opening state, by the colours only it shows: the title's face, the
+# ＳＴＡＲＴ button's face, and the start hint's blue text.
+OPENING = {"title face #FFC080": ((0xFF, 0xC0, 0x80), 10000), "ＳＴＡＲＴ face #80FFFF": ((0x80, 0xFF, 0xFF), 2500),
+           "start hint #0000FF": ((0x00, 0x00, 0xFF), 150)}
+
+
+def main():
+    tintora = os.path.abspath(sys.argv[1])
+    with tempfile.TemporaryDirectory() as runtime:
+        os.chmod(runtime, 0o700)
+        socket = f"tintora-{os.getpid()}"
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
+        env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY=socket)
+        weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--use-pixman", "--width=800",
+                                   "--height=700", f"--socket={socket}", "--idle-time=0", "--debug"],
+                                  env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        program = None
+        try:
+            for _ in range(100):
+                if os.path.exists(os.path.join(runtime, socket)):
+                    break
+                time.sleep(0.1)
+            check(os.path.exists(os.path.join(runtime, socket)), f"weston listens on {socket}")
+            desktop = pyatspi.Registry.getDesktop(0)
+            program = subprocess.Popen([tintora], env={**env, "QT_QPA_PLATFORM": "wayland",
+                                                      "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"},
+                                       stderr=subprocess.PIPE, text=True)
+            shot = None
+            for _ in range(50):
+                shot = screenshot(runtime, env)
+                if shot and all(count(shot, colour) >= least for colour, least in OPENING.values()):
+                    break
+                time.sleep(0.2)
+            for name, (colour, least) in OPENING.items():
+                found = count(shot, colour) if shot else 0
+                check(found >= least, f"on Wayland the window shows the {name} ({found} pixels)")
+            app = next((a for a in desktop if a is not None and a.name == "tintora"), None)
+            end = next((a for a in pyatspi.findAllDescendants(app, lambda a: a.name == "ＥＮＤ")), None) if app else None
+            check(end is not None, "ＥＮＤ is on the accessibility bus")
+            if end is not None:
+                action = end.queryAction()
+                action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+            try:
+                status = program.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                status = None
+            check(status == 0, f"ＥＮＤ ends the program with status 0 ({status})")
+            check("wayland" not in program.stderr.read().lower(), "the Wayland platform raised no complaint")
+        finally:
+            if program is not None and program.poll() is None:
+                program.kill()
+            weston.terminate()
+            weston.wait()
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
