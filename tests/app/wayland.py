@@ -84,8 +84,11 @@ def main():
                 status = program.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 status = None
+            errors = program.stderr.read() if status is not None else ""
             check(status == 0, f"ＥＮＤ ends the program with status 0 ({status})")
-            check("wayland" not in program.stderr.read().lower(), "the Wayland platform raised no complaint")
+            check("wayland" not in errors.lower(), "the Wayland platform raised no complaint")
+            if errors:
+                print("the program's standard error:\n" + errors)
         finally:
             if program is not None and program.poll() is None:
                 program.kill()
