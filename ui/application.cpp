@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "ui/accessibility.h"
 #include "ui/look.h"
 #include "ui/widgets.h"
 
@@ -74,6 +75,7 @@ namespace {
 
 StartupGuard::StartupGuard()
 {
+    keep_accessibility_bridge_on();
     starting = true;
     previous_handler = qInstallMessageHandler(startup_messages);
 }
@@ -100,6 +102,7 @@ Application::Application(char const* program)
     for (char const* const kind : { "QAbstractButton", "QLabel" })
         setPalette(light, kind);
     QToolTip::setPalette(light);
+    install_accessibility();
     // Without a font for the Japanese captions every one of them is a row of
     // boxes: say what to install, and open the window all the same.
     if (QFontDatabase::families(QFontDatabase::Japanese).isEmpty()) {

@@ -4,8 +4,9 @@
 
 namespace tintora::ui {
 
-// Watches the platform's start-up: a display that cannot be opened ends the
-// program with one clear line and status 1, not a core dump.
+// Prepares and watches the platform's start-up: the accessibility bridge
+// stays on, and a display that cannot be opened ends the program with one
+// clear line and status 1, not a core dump.
 class StartupGuard {
 public:
     StartupGuard();

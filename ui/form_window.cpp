@@ -1,5 +1,6 @@
 #include "ui/form_window.h"
 
+#include "ui/accessibility.h"
 #include "ui/look.h"
 #include "ui/widgets.h"
 
@@ -56,6 +57,7 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
     for (std::size_t i = 1; i < tab_stops.size(); ++i)
         setTabOrder(widget_of(tab_stops[i - 1].control), widget_of(tab_stops[i].control));
     point_hint_at_bar_ends();
+    m_announcer = new Announcer(this);
     first_shown_tab_stop(Skip::nothing)->setFocus(Qt::OtherFocusReason);
 }
 
@@ -142,7 +144,10 @@ QWidget* FormWindow::make_widget(model::Control& control)
     auto const& place = control.place();
     widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
     widget->setVisible(control.Visible);
-    control.Visible.observe([widget](bool visible) { widget->setVisible(visible); });
+    control.Visible.observe([widget](bool visible) {
+        widget->setVisible(visible);
+        tell_visibility(*widget, visible);
+    });
     return widget;
 }
 
@@ -196,17 +201,23 @@ void FormWindow::describe_for_screen_readers(model::Control const& control, QWid
         { &model::Channel::correct_label, "の正解" },
         { &model::Channel::error_label, "の誤差" },
     } };
+    // A label with a role is described by it and read with it before its caption.
+    auto const give_role = [&widget](QString const& role) {
+        widget.setAccessibleDescription(role);
+        if (auto* label = dynamic_cast<LabelWidget*>(&widget))
+            label->set_spoken_role(role);
+    };
     for (auto const& channel : model::channels) {
         auto const word = to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
         if (&control == &m_form.bar(channel.bar))
             widget.setAccessibleName(word);
         for (auto const& role : number_roles) {
             if (&control == &m_form.label(channel.*role.label))
-                widget.setAccessibleDescription(word + to_qstring(role.suffix));
+                give_role(word + to_qstring(role.suffix));
         }
         for (auto const array : model::mark_arrays) {
             if (&control == &m_form.array(array).Item(channel.index))
-                widget.setAccessibleDescription(word + QStringLiteral("の判定"));
+                give_role(word + QStringLiteral("の判定"));
         }
     }
     for (auto const& words : spoken) {
@@ -214,9 +225,46 @@ void FormWindow::describe_for_screen_readers(model::Control const& control, QWid
             continue;
         if (!words.name.empty())
             widget.setAccessibleName(to_qstring(words.name));
-        if (!words.description.empty())
+        if (words.is_role)
+            give_role(to_qstring(words.description));
+        else if (!words.description.empty())
             widget.setAccessibleDescription(to_qstring(words.description));
     }
+}
+
+// What the screen reader is told once a button's handler is done, or
+// nothing: the stage that opened, a channel's result, or the score.
+QString FormWindow::announcement_after(model::Control const& control)
+{
+    auto const caption
+        = [this](model::LabelName name) { return to_qstring(m_form.label(name).Caption.get()); };
+    for (auto const& channel : model::channels) {
+        auto const word = to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
+        bool const opens_red = channel.index == 0
+            && std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
+                != red_stage_openers.end();
+        if (opens_red || control.name() == m_form.button(channel.channel_button).name())
+            return to_qstring(stage_sentence).arg(word);
+        if (control.name() == m_form.button(channel.confirm_button).name()) {
+            QString mark;
+            for (auto const array : model::mark_arrays) {
+                auto const& label = m_form.array(array).Item(channel.index);
+                if (label.Visible)
+                    mark = to_qstring(label.Caption.get());
+            }
+            return to_qstring(result_sentence)
+                .arg(word, caption(channel.confirmed_label), caption(channel.correct_label),
+                    caption(channel.error_label), mark);
+        }
+    }
+    if (control.name() == score_button) {
+        QString score = to_qstring(m_form.label("Label20").Caption.get());
+        // Read as a word: a speech engine may pass over a minus sign.
+        if (score.startsWith(QLatin1Char('-')))
+            score.replace(0, 1, to_qstring(minus_word));
+        return to_qstring(score_sentence).arg(score);
+    }
+    return {};
 }
 
 template <typename Action>
@@ -233,6 +281,8 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
     }
     m_handling = false;
     pass_focus_on_from(focused);
+    if (auto const sentence = announcement_after(control); !sentence.isEmpty())
+        m_announcer->announce(sentence);
     flush_paint();
 }
 

@@ -3,6 +3,7 @@
 #include "measurement/measurement.h"
 #include "measurement/random.h"
 #include "model/form1.h"
+#include "ui/accessibility.h"
 
 #include <QWidget>
 
@@ -53,6 +54,7 @@ private:
     void point_hint_at_bar_ends();
     QWidget* first_shown_tab_stop(Skip skip) const;
     void pass_focus_on_from(QWidget* focused);
+    QString announcement_after(model::Control const& control);
 
     // Runs a model event raised by the user. An error must not unwind through
     // the toolkit's event loop, so it stops here and goes to the error sink.
@@ -66,6 +68,7 @@ private:
     std::array<QWidget*, model::control_table.size()> m_widgets {};
     ErrorSink m_error_sink;
     bool m_handling = false;
+    Announcer* m_announcer = nullptr;
 };
 
 // Prints the error on standard error and ends the event loop with status 1.

@@ -177,17 +177,41 @@ inline constexpr std::array<TabStop, 13> tab_stops { {
 // Controls with a tooltip are described by it instead.
 inline constexpr std::array<std::string_view, 3> channel_words { "赤", "緑", "青" };
 
+// A label with a role is read as its role and its caption ("点数 88"); the
+// channels' number labels and marks take theirs from the channel table.
 struct Spoken {
     std::string_view control;
     std::string_view name;
     std::string_view description;
+    bool is_role = false;
 };
 
-inline constexpr std::array<Spoken, 3> spoken { {
+inline constexpr std::string_view keys_for_the_bar
+    = "キーボードでは、バーを左右の矢印キーで1ずつ、Page Up と Page Down で10ずつ動かし、Home と End "
+      "で端まで動かします。";
+
+inline constexpr std::array<Spoken, 6> spoken { {
     { "Shape2", "Ａ", "テストの色" },
     { "Shape1", "Ｂ", "目標の色" },
-    { "Label20", "", "点数" },
+    { "Label20", "", "点数", true },
+    { "Label2(1)", "", "キーボードでは、Tab でＳＴＡＲＴに移り、Space か Enter で押します。" },
+    { "Label2(2)", "",
+        "キーボードでは、バーを矢印キーと Page Up、Page Down で動かし、Tab で「確定」に移って押します。" },
+    { "Label21", "", keys_for_the_bar },
 } };
+
+// What the screen reader is told once a button's handler is done: which
+// channel's stage has opened and how to match it, a channel's result, or
+// the score. The buttons that open a stage are the channel buttons and these,
+// which open the red one.
+inline constexpr std::array<std::string_view, 2> red_stage_openers { "StartButton", "SaisokuteiButton" };
+inline constexpr std::string_view score_button = "Command6";
+inline constexpr std::string_view stage_sentence
+    = "%1の段階です。矢印キーで1ずつ、Page Up と Page Down で10ずつバーを動かしてＡをＢに合わせ、Tab "
+      "で確定に移って押してください。";
+inline constexpr std::string_view result_sentence = "%1 確定値 %2 正解 %3 誤差 %4 判定 %5";
+inline constexpr std::string_view score_sentence = "点数 %1";
+inline constexpr std::string_view minus_word = "マイナス";
 
 // Twips to logical pixels: 15 twips to a pixel at 96 dots per inch.
 inline constexpr int twips_per_pixel = 15;

@@ -74,13 +74,21 @@ private:
 void draw_text(QPainter& painter, QFont const& font, QPointF baseline, QString const& text);
 void draw_text(QPainter& painter, QFont const& font, QRectF const& box, int flags, QString const& text);
 
+// Its own class name for the toolkit, so that assistive technology asks the
+// window, before Qt's own label interface, how it is to be read.
 class LabelWidget final : public QLabel {
+    Q_OBJECT
+
 public:
     LabelWidget(model::Label& label, Look const& look, QWidget* parent);
     void set_caption(QString const& caption);
     // Lays the caption's last line of arrows out over these places, in the
     // label's own coordinates.
     void point_arrows_at(CaptionLayout::ArrowTargets targets);
+    // What the label's text is, for a screen reader ("赤の正解"): it is read
+    // before the caption. Empty for labels that are read as they stand.
+    void set_spoken_role(QString const& role) { m_spoken_role = role; }
+    QString const& spoken_role() const { return m_spoken_role; }
     CaptionLayout const& caption_layout() const { return m_caption; }
 
 protected:
@@ -93,6 +101,7 @@ private:
     Look const& m_look;
     CaptionLayout m_caption;
     std::optional<CaptionLayout::ArrowTargets> m_arrows;
+    QString m_spoken_role;
 };
 
 class ButtonWidget final : public QPushButton {

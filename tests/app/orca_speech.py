@@ -1,0 +1,260 @@
+#!/usr/bin/python3
+"""A whole measurement of the real tintora by keyboard alone, heard through
+the desktop's screen reader: Orca, speaking through speech-dispatcher and
+espeak-ng (into a null audio device), under Xvfb with openbox. What Orca
+speaks is read from its debug log.
+
+Orca starts first, as on a desktop with the screen reader on. Checked in
+what it speaks: each stage's opening, each channel's result (confirmed value,
+correct value, error and mark), the score, flat review of the results, and
+that ＥＮＤ is never presented as focused because ＳＴＡＲＴ or a 確定 went
+away; ＥＮＤ then ends the program with status 0. Last, a program started
+before Orca must be found by it. Run it inside its own D-Bus session:
+
+    dbus-run-session -- orca_speech.py TINTORA
+"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import tty
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from screen import running_openbox, window_id, xdotool  # noqa: E402
+from xvfb import running_xvfb  # noqa: E402
+
+RESULT = re.compile(r"(赤|緑|青) 確定値 (\d+) 正解 (\d+) 誤差 (\d+) 判定 (◎|○|△)")
+SCORE = re.compile(r"点数 (マイナス)?(\d+)")
+END_FOCUSED = "ＥＮＤ push button"
+
+failures = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def grade(error):
+    return "◎" if error <= 5 else "○" if error <= 10 else "△"
+
+
+class Orca:
+    """Orca with its own settings, speech and log, started before the program.
+
+    Orca writes its debug log through an ordinary file, whose output Python
+    buffers; given a terminal, it writes every line at once. So the log goes
+    to a pseudo-terminal that this script reads as Orca speaks."""
+
+    def __init__(self, home):
+        os.makedirs(home)
+        config = os.path.join(home, ".config")
+        shutil.copytree("/etc/speech-dispatcher", os.path.join(config, "speech-dispatcher"))
+        with open(os.path.join(config, "speech-dispatcher", "speechd.conf"), "a") as conf:
+            conf.write('AudioOutputMethod "libao"\nDefaultModule espeak-ng\n'
+                       'AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"\n')
+        with open(os.path.join(home, ".libao"), "w") as libao:
+            libao.write("default_driver=null\n")
+        os.environ.update(HOME=home, XDG_CONFIG_HOME=config)
+        self.master, self.terminal = os.openpty()
+        tty.setraw(self.terminal)
+        self.log = []
+        threading.Thread(target=self._read_log, daemon=True).start()
+        self.process = subprocess.Popen(["orca", "--replace", f"--debug-file={os.ttyname(self.terminal)}"],
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.heard = 0
+        check(self.wait_for(lambda spoken: any("Screen reader on" in s for s in spoken), 30) is not None,
+              "Orca is speaking")
+
+    def _read_log(self):
+        while True:
+            try:
+                data = os.read(self.master, 65536)
+            except OSError:
+                return
+            if not data:
+                return
+            self.log.append(data)
+
+    def spoken(self):
+        text = b"".join(self.log).decode("utf-8", errors="replace")
+        return re.findall(r"SPEECH OUTPUT: '(.*?)'", text)
+
+    def wait_for(self, predicate, timeout=10):
+        """What Orca spoke since the last call, once it satisfies the predicate
+        and Orca has fallen silent; None if it never does."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            new = self.spoken()[self.heard:]
+            if predicate(new):
+                time.sleep(0.5)
+                new = self.spoken()[self.heard:]
+                self.heard += len(new)
+                return new
+            time.sleep(0.1)
+        self.heard = len(self.spoken())
+        return None
+
+    def stop(self):
+        self.process.terminate()
+        try:
+            self.process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+        if os.environ.get("ORCA_LOG_COPY"):
+            with open(os.environ["ORCA_LOG_COPY"], "wb") as copy:
+                copy.write(b"".join(self.log))
+        os.close(self.terminal)
+        os.close(self.master)
+
+
+def stop_speech_dispatcher(runtime):
+    pid_file = os.path.join(runtime, "speech-dispatcher", "pid", "speech-dispatcher.pid")
+    try:
+        os.kill(int(open(pid_file).read()), signal.SIGTERM)
+    except (OSError, ValueError):
+        pass
+
+
+class Keyboard:
+    def __init__(self, orca, window):
+        self.orca = orca
+        self.window = window
+
+    def press(self, key, until, timeout=10):
+        xdotool("key", "--window", self.window, key)
+        return self.orca.wait_for(lambda spoken: any(until(s) for s in spoken), timeout) or []
+
+    def tab_to(self, start_of_speech):
+        for _ in range(14):
+            heard = self.press("Tab", lambda s: s and not s.startswith("tab"), 5)
+            if any(s.startswith(start_of_speech) for s in heard):
+                return True
+        return False
+
+
+def stage(keys, key, channel, step):
+    heard = keys.press(key, lambda s: f"{channel}の段階" in s)
+    check(any(f"{channel}の段階" in s and "矢印キー" in s for s in heard),
+          f"{step}: Orca says the {channel} stage has opened and how to match it: {heard}")
+    check(not any(s.startswith(END_FOCUSED) for s in heard), f"{step}: ＥＮＤ is not presented as focused")
+
+
+def confirm(keys, key, channel, chosen):
+    heard = keys.press(key, lambda s: RESULT.search(s) is not None)
+    found = next((RESULT.search(s) for s in heard if RESULT.search(s)), None)
+    check(found is not None, f"{channel} 確定: Orca speaks the result: {heard}")
+    check(not any(s.startswith(END_FOCUSED) for s in heard), f"{channel} 確定: ＥＮＤ is not presented as focused")
+    if found is None:
+        return 0
+    word, confirmed, correct, error, mark = found.groups()
+    check(word == channel and int(confirmed) == chosen, f"{channel}: the confirmed value {confirmed} is {chosen}")
+    check(int(error) == abs(chosen - int(correct)), f"{channel}: the error {error} is |{chosen} - {correct}|")
+    check(mark == grade(int(error)), f"{channel}: the mark {mark} fits the error {error}")
+    return int(error)
+
+
+def measurement(orca, tintora):
+    program = subprocess.Popen([tintora], stderr=subprocess.DEVNULL)
+    try:
+        window = window_id(program)
+        check(window is not None, "the window opens")
+        check(orca.wait_for(lambda spoken: any(s.startswith("ＥＮＤ") for s in spoken), 20) is not None,
+              "Orca presents the window and the focus on ＥＮＤ")
+        keys = Keyboard(orca, window)
+        check(keys.tab_to("ＳＴＡＲＴ"), "Tab reaches ＳＴＡＲＴ")
+        stage(keys, "space", "赤", "ＳＴＡＲＴ")
+        for key in ("Right", "Right", "Right"):
+            keys.press(key, lambda s: s.startswith("15"))
+        check(keys.tab_to("確定"), "Tab reaches the red 確定")
+        errors = [confirm(keys, "space", "赤", 153)]
+        stage(keys, "space", "緑", "G")
+        check(keys.tab_to("緑"), "Tab reaches the green bar")
+        keys.press("Page_Down", lambda s: s.startswith("160"))
+        check(keys.tab_to("確定"), "Tab reaches the green 確定")
+        errors.append(confirm(keys, "Return", "緑", 160))
+        stage(keys, "Return", "青", "B")
+        check(keys.tab_to("青"), "Tab reaches the blue bar")
+        keys.press("End", lambda s: s.startswith("255"))
+        check(keys.tab_to("確定"), "Tab reaches the blue 確定")
+        errors.append(confirm(keys, "space", "青", 255))
+        heard = keys.press("space", lambda s: SCORE.search(s) is not None)
+        found = next((SCORE.search(s) for s in heard if SCORE.search(s)), None)
+        score = (-1 if found and found.group(1) else 1) * int(found.group(2)) if found else None
+        check(score == 100 - sum(errors), f"PUSH: Orca speaks the score {score}, 100 less the errors {errors}")
+        review = []
+        for _ in range(6):
+            review += keys.press("KP_Home", lambda s: bool(s), 3)
+        for word in ("赤", "緑", "青"):
+            check(any(f"{word}の正解" in s for s in review), f"flat review reads the {word} row with what it holds")
+        print("     flat review:", review)
+        check(keys.tab_to("再測定"), "Tab reaches 再測定")
+        stage(keys, "space", "赤", "再測定")
+        check(keys.tab_to("ＥＮＤ"), "Tab reaches ＥＮＤ")
+        xdotool("key", "--window", window, "space")
+        try:
+            status = program.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            status = None
+        check(status == 0, f"Space on ＥＮＤ ends the program with status 0 ({status})")
+    finally:
+        if program.poll() is None:
+            program.kill()
+
+
+def found_when_started_later(tintora, home):
+    """The program runs before the screen reader does."""
+    program = subprocess.Popen([tintora], stderr=subprocess.DEVNULL)
+    orca = None
+    try:
+        window = window_id(program)
+        time.sleep(1)
+        orca = Orca(home)
+        keys = Keyboard(orca, window)
+        heard = keys.press("Tab", lambda s: s.startswith("ＳＴＡＲＴ"), 10)
+        check(any(s.startswith("ＳＴＡＲＴ") for s in heard),
+              f"Orca started after the program presents its focus: {heard}")
+    finally:
+        if orca:
+            orca.stop()
+        program.kill()
+
+
+def out_of_time(_signal, _frame):
+    raise TimeoutError("the Orca test ran out of its time")
+
+
+def main():
+    tintora = os.path.abspath(sys.argv[1])
+    # Whatever happens, the screen reader, the program and the servers are
+    # ended on the way out: a time-out too ends the test through them.
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(200)
+    with tempfile.TemporaryDirectory() as scratch:
+        runtime = os.path.join(scratch, "runtime")
+        os.mkdir(runtime, 0o700)
+        os.environ["XDG_RUNTIME_DIR"] = runtime
+        os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
+        try:
+            with running_xvfb("1024x768x24"), running_openbox():
+                orca = Orca(os.path.join(scratch, "first"))
+                try:
+                    measurement(orca, tintora)
+                finally:
+                    orca.stop()
+                stop_speech_dispatcher(runtime)
+                found_when_started_later(tintora, os.path.join(scratch, "later"))
+        finally:
+            stop_speech_dispatcher(runtime)
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
