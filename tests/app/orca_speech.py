@@ -45,6 +45,23 @@ def grade(error):
     return "◎" if error <= 5 else "○" if error <= 10 else "△"
 
 
+# Orca as /usr/bin/orca starts it with --debug-file, less its look for other
+# Orcas of the same user: it would refuse to start beside a screen reader
+# the user runs, or, told to replace it, kill it and any other test's Orca.
+ORCA = """
+import sys
+from orca import debug
+debug.debugLevel = debug.LEVEL_ALL
+debug.eventDebugLevel = debug.LEVEL_OFF
+debug.debugFile = open(sys.argv[1], "w")
+from orca import orca
+manager = orca.getSettingsManager()
+manager.activate(None, {})
+sys.path.insert(0, manager.getPrefsDir())
+sys.exit(orca.main())
+"""
+
+
 class Orca:
     """Orca with its own settings, speech and log, started before the program.
 
@@ -66,7 +83,7 @@ class Orca:
         tty.setraw(self.terminal)
         self.log = []
         threading.Thread(target=self._read_log, daemon=True).start()
-        self.process = subprocess.Popen(["orca", "--replace", f"--debug-file={os.ttyname(self.terminal)}"],
+        self.process = subprocess.Popen(["/usr/bin/python3", "-c", ORCA, os.ttyname(self.terminal)],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.heard = 0
         check(self.wait_for(lambda spoken: any("Screen reader on" in s for s in spoken), 30) is not None,
