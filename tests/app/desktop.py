@@ -18,6 +18,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from checks import check, summary  # noqa: E402
 from screen import Screen, click, ink_against_background, running_openbox, window_id  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
@@ -44,15 +45,6 @@ SCORED_CAPTIONS = {
        for channel, top in ROWS.items() for column, (left, width) in COLUMNS.items()},
 }
 TOOLKIT_DRAWN = {"ＥＮＤ": (504, 512, 81, 41), "red bar": (112, 352, 177, 25)}
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
 
 def start(tintora, env=None):
     process = subprocess.Popen([tintora], env={**os.environ, **(env or {})},
@@ -163,8 +155,7 @@ def main():
                 missing_font(tintora, os.path.join(scratch, "fonts"))
             finally:
                 screen.close()
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return summary()
 
 
 if __name__ == "__main__":

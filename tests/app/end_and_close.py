@@ -13,6 +13,7 @@ import time
 from Xlib import X, display, protocol
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from screen import window_id, xdotool  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
 # Where the window's buttons lie, in pixels from the top-left of the client area.
@@ -35,25 +36,9 @@ PHASES = [
 REPORTS = ("AddressSanitizer", "LeakSanitizer", "runtime error:", "UndefinedBehaviorSanitizer")
 
 
-def xdotool(*args):
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True)
-
-
 def click(point):
     xdotool("mousemove", str(point[0]), str(point[1]), "click", "1")
     time.sleep(0.1)
-
-
-def window_id(process, timeout=20):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if process.poll() is not None:
-            return None
-        found = xdotool("search", "--onlyvisible", "--name", "^Form1$").stdout.split()
-        if found:
-            return int(found[0])
-        time.sleep(0.05)
-    return None
 
 
 def close_box(window):

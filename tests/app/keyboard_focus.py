@@ -18,6 +18,7 @@ import time
 import pyatspi
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from checks import check, exit_status, summary, walk  # noqa: E402
 from screen import running_openbox, window_id, xdotool  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
@@ -43,22 +44,6 @@ STEPS = [
     (["space"], "赤"),
     ("to ＥＮＤ", "ＥＮＤ"),
 ]
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
-
-def walk(accessible):
-    for child in accessible:
-        if child is not None:
-            yield child
-            yield from walk(child)
-
 
 def focused(app):
     return next((a.name for a in walk(app) if a.getState().contains(pyatspi.STATE_FOCUSED)), None)
@@ -115,16 +100,12 @@ def main():
                 now = settled_focus(app)
                 check(now == expected, f"{keys}: the focus is on {expected} ({now})")
             press(window, "space")
-            try:
-                status = program.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                status = None
+            status = exit_status(program)
             check(status == 0, f"Space on ＥＮＤ ends the program with status 0 ({status})")
         finally:
             if program.poll() is None:
                 program.kill()
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return summary()
 
 
 if __name__ == "__main__":

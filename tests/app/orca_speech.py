@@ -25,25 +25,13 @@ import time
 import tty
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from checks import check, exit_status, grade, summary  # noqa: E402
 from screen import running_openbox, window_id, xdotool  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
 RESULT = re.compile(r"(赤|緑|青) 確定値 (\d+) 正解 (\d+) 誤差 (\d+) 判定 (◎|○|△)")
 SCORE = re.compile(r"点数 (マイナス)?(\d+)")
 END_FOCUSED = "ＥＮＤ push button"
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
-
-def grade(error):
-    return "◎" if error <= 5 else "○" if error <= 10 else "△"
-
 
 # Orca as /usr/bin/orca starts it with --debug-file, less its look for other
 # Orcas of the same user: it would refuse to start beside a screen reader
@@ -78,12 +66,15 @@ class Orca:
                        'AddModule "espeak-ng" "sd_espeak-ng" "espeak-ng.conf"\n')
         with open(os.path.join(home, ".libao"), "w") as libao:
             libao.write("default_driver=null\n")
-        os.environ.update(HOME=home, XDG_CONFIG_HOME=config)
+        # Its own runtime folder too: the speech-dispatcher it starts listens there.
+        self.runtime = os.path.join(home, "runtime")
+        os.mkdir(self.runtime, 0o700)
+        env = {**os.environ, "HOME": home, "XDG_CONFIG_HOME": config, "XDG_RUNTIME_DIR": self.runtime}
         self.master, self.terminal = os.openpty()
         tty.setraw(self.terminal)
         self.log = []
         threading.Thread(target=self._read_log, daemon=True).start()
-        self.process = subprocess.Popen(["/usr/bin/python3", "-c", ORCA, os.ttyname(self.terminal)],
+        self.process = subprocess.Popen(["/usr/bin/python3", "-c", ORCA, os.ttyname(self.terminal)], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.heard = 0
         check(self.wait_for(lambda spoken: any("Screen reader on" in s for s in spoken), 30) is not None,
@@ -120,23 +111,19 @@ class Orca:
 
     def stop(self):
         self.process.terminate()
-        try:
-            self.process.wait(timeout=5)
-        except subprocess.TimeoutExpired:
+        if exit_status(self.process) is None:
             self.process.kill()
+            self.process.wait()
+        pid_file = os.path.join(self.runtime, "speech-dispatcher", "pid", "speech-dispatcher.pid")
+        try:
+            os.kill(int(open(pid_file).read()), signal.SIGTERM)
+        except (OSError, ValueError):
+            pass
         if os.environ.get("ORCA_LOG_COPY"):
             with open(os.environ["ORCA_LOG_COPY"], "wb") as copy:
                 copy.write(b"".join(self.log))
         os.close(self.terminal)
         os.close(self.master)
-
-
-def stop_speech_dispatcher(runtime):
-    pid_file = os.path.join(runtime, "speech-dispatcher", "pid", "speech-dispatcher.pid")
-    try:
-        os.kill(int(open(pid_file).read()), signal.SIGTERM)
-    except (OSError, ValueError):
-        pass
 
 
 class Keyboard:
@@ -178,7 +165,7 @@ def confirm(keys, key, channel, chosen):
 
 
 def measurement(orca, tintora):
-    program = subprocess.Popen([tintora], stderr=subprocess.DEVNULL)
+    program = subprocess.Popen([tintora], stderr=subprocess.PIPE, text=True)
     try:
         window = window_id(program)
         check(window is not None, "the window opens")
@@ -215,11 +202,10 @@ def measurement(orca, tintora):
         stage(keys, "space", "赤", "再測定")
         check(keys.tab_to("ＥＮＤ"), "Tab reaches ＥＮＤ")
         xdotool("key", "--window", window, "space")
-        try:
-            status = program.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            status = None
+        status = exit_status(program)
         check(status == 0, f"Space on ＥＮＤ ends the program with status 0 ({status})")
+        if status:
+            print("the program's standard error:\n" + program.stderr.read())
     finally:
         if program.poll() is None:
             program.kill()
@@ -258,19 +244,14 @@ def main():
         os.mkdir(runtime, 0o700)
         os.environ["XDG_RUNTIME_DIR"] = runtime
         os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
-        try:
-            with running_xvfb("1024x768x24"), running_openbox():
-                orca = Orca(os.path.join(scratch, "first"))
-                try:
-                    measurement(orca, tintora)
-                finally:
-                    orca.stop()
-                stop_speech_dispatcher(runtime)
-                found_when_started_later(tintora, os.path.join(scratch, "later"))
-        finally:
-            stop_speech_dispatcher(runtime)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+        with running_xvfb("1024x768x24"), running_openbox():
+            orca = Orca(os.path.join(scratch, "first"))
+            try:
+                measurement(orca, tintora)
+            finally:
+                orca.stop()
+            found_when_started_later(tintora, os.path.join(scratch, "later"))
+    return summary()
 
 
 if __name__ == "__main__":

@@ -16,16 +16,8 @@ import time
 import pyatspi
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from checks import check, exit_status, grade, summary, walk  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
-
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
 
 def wait_for(predicate, timeout=10.0):
     deadline = time.monotonic() + timeout
@@ -35,13 +27,6 @@ def wait_for(predicate, timeout=10.0):
             return result
         time.sleep(0.05)
     return predicate()
-
-
-def walk(accessible):
-    for child in accessible:
-        if child is not None:
-            yield child
-            yield from walk(child)
 
 
 class Window:
@@ -79,10 +64,6 @@ class Window:
         v = bar.queryValue()
         check((v.minimumValue, v.maximumValue) == (0, 255), f"{name} ranges over 0 to 255")
         v.currentValue = float(value)
-
-
-def grade(error):
-    return "◎" if error <= 5 else "○" if error <= 10 else "△"
 
 
 def confirm_channel(window, bar, colour, chosen):
@@ -147,16 +128,12 @@ def main():
             window = Window(app)
             work_through(window)
             window.press("ＥＮＤ")
-            try:
-                status = program.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                status = None
+            status = exit_status(program)
             check(status == 0, f"ＥＮＤ pressed through its action ends the program with status 0 ({status})")
         finally:
             if program.poll() is None:
                 program.kill()
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return summary()
 
 
 if __name__ == "__main__":

@@ -17,14 +17,8 @@ import time
 import pyatspi
 from PIL import Image
 
-failures = []
-
-
-def check(condition, message):
-    print(("ok   " if condition else "FAIL ") + message)
-    if not condition:
-        failures.append(message)
-
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
+from checks import check, exit_status, summary  # noqa: E402
 
 def screenshot(folder, env):
     for old in glob.glob(os.path.join(folder, "*.png")):
@@ -80,10 +74,7 @@ def main():
             if end is not None:
                 action = end.queryAction()
                 action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
-            try:
-                status = program.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                status = None
+            status = exit_status(program)
             errors = program.stderr.read() if status is not None else ""
             check(status == 0, f"ＥＮＤ ends the program with status 0 ({status})")
             check("wayland" not in errors.lower(), "the Wayland platform raised no complaint")
@@ -94,8 +85,7 @@ def main():
                 program.kill()
             weston.terminate()
             weston.wait()
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return summary()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,38 @@
+"""What the scripts that test the real program share: checks that say what
+they found, the closing count, the grading rule written out on its own, and
+the program's exit status."""
+import subprocess
+
+failures = []
+
+
+def check(condition, message):
+    print(("ok   " if condition else "FAIL ") + message)
+    if not condition:
+        failures.append(message)
+
+
+def summary():
+    """The closing line, and the script's exit status."""
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+def grade(error):
+    return "◎" if error <= 5 else "○" if error <= 10 else "△"
+
+
+def exit_status(program, timeout=5):
+    """The program's exit status once it has ended, or None if it goes on."""
+    try:
+        return program.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def walk(accessible):
+    """Every accessible object below one, depth first."""
+    for child in accessible:
+        if child is not None:
+            yield child
+            yield from walk(child)
