@@ -191,7 +191,7 @@ def measurement(orca, tintora):
         heard = keys.press("space", lambda s: SCORE.search(s) is not None)
         found = next((SCORE.search(s) for s in heard if SCORE.search(s)), None)
         score = (-1 if found and found.group(1) else 1) * int(found.group(2)) if found else None
-        check(score == 100 - sum(errors), f"PUSH: Orca speaks the score {score}, 100 less the errors {errors}")
+        check(score == 100 - sum(errors), f"PUSH: Orca speaks the score {score}, 100 less the errors {errors}: {heard}")
         review = []
         for _ in range(6):
             review += keys.press("KP_Home", lambda s: bool(s), 3)
