@@ -38,7 +38,7 @@ bench:
 # The Debian package, from the release build: build/release/tintora_*.deb,
 # checked by lintian.
 package:
-	@tools/install-deps build test package
+	@tools/install-deps build package
 	cmake --preset release
 	cmake --build --preset release
 	cd build/release && cpack

@@ -12,7 +12,6 @@ session:
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 import pyatspi
@@ -20,6 +19,7 @@ import pyatspi
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from checks import check, exit_status, summary, walk  # noqa: E402
 from screen import running_openbox, window_id, xdotool  # noqa: E402
+from session import private_runtime  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
 # Each step: the keys pressed, then where the focus must stand.
@@ -69,9 +69,7 @@ def press(window, key):
 def main():
     tintora = os.path.abspath(sys.argv[1])
     os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    with tempfile.TemporaryDirectory() as runtime, running_xvfb("1024x768x24"), running_openbox():
-        os.chmod(runtime, 0o700)
-        os.environ["XDG_RUNTIME_DIR"] = runtime
+    with running_xvfb("1024x768x24"), private_runtime(), running_openbox():
         desktop = pyatspi.Registry.getDesktop(0)
         program = subprocess.Popen([tintora])
         try:

@@ -27,6 +27,7 @@ import tty
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from checks import check, exit_status, grade, summary  # noqa: E402
 from screen import running_openbox, window_id, xdotool  # noqa: E402
+from session import private_runtime  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
 RESULT = re.compile(r"(赤|緑|青) 確定値 (\d+) 正解 (\d+) 誤差 (\d+) 判定 (◎|○|△)")
@@ -239,12 +240,9 @@ def main():
     # ended on the way out: a time-out too ends the test through them.
     signal.signal(signal.SIGALRM, out_of_time)
     signal.alarm(200)
+    os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
     with tempfile.TemporaryDirectory() as scratch:
-        runtime = os.path.join(scratch, "runtime")
-        os.mkdir(runtime, 0o700)
-        os.environ["XDG_RUNTIME_DIR"] = runtime
-        os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
-        with running_xvfb("1024x768x24"), running_openbox():
+        with running_xvfb("1024x768x24"), private_runtime(), running_openbox():
             orca = Orca(os.path.join(scratch, "first"))
             try:
                 measurement(orca, tintora)

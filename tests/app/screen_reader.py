@@ -17,6 +17,7 @@ import pyatspi
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from checks import check, exit_status, grade, summary, walk  # noqa: E402
+from session import private_runtime  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
 def wait_for(predicate, timeout=10.0):
@@ -117,7 +118,7 @@ def work_through(window):
 def main():
     tintora = os.path.abspath(sys.argv[1])
     os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    with running_xvfb():
+    with running_xvfb(), private_runtime():
         desktop = pyatspi.Registry.getDesktop(0)  # starts the registry before the program registers
         program = subprocess.Popen([tintora])
         try:

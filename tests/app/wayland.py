@@ -11,7 +11,6 @@ import glob
 import os
 import subprocess
 import sys
-import tempfile
 import time
 
 import pyatspi
@@ -19,6 +18,7 @@ from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from checks import check, exit_status, summary  # noqa: E402
+from session import private_runtime  # noqa: E402
 
 def screenshot(folder, env):
     for old in glob.glob(os.path.join(folder, "*.png")):
@@ -40,8 +40,8 @@ OPENING = {"title face #FFC080": ((0xFF, 0xC0, 0x80), 10000), "ＳＴＡＲＴ f
 
 def main():
     tintora = os.path.abspath(sys.argv[1])
-    with tempfile.TemporaryDirectory() as runtime:
-        os.chmod(runtime, 0o700)
+    os.environ.pop("DISPLAY", None)
+    with private_runtime() as runtime:
         socket = f"tintora-{os.getpid()}"
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
         env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY=socket)
