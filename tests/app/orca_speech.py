@@ -121,7 +121,7 @@ class Orca:
         except (OSError, ValueError):
             pass
         if os.environ.get("ORCA_LOG_COPY"):
-            with open(os.environ["ORCA_LOG_COPY"], "wb") as copy:
+            with open(os.environ["ORCA_LOG_COPY"], "ab") as copy:
                 copy.write(b"".join(self.log))
         os.close(self.terminal)
         os.close(self.master)
