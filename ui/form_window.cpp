@@ -233,18 +233,23 @@ void FormWindow::describe_for_screen_readers(model::Control const& control, QWid
 }
 
 // What the screen reader is told once a button's handler is done, or
-// nothing: the stage that opened, a channel's result, or the score.
+// nothing: the stage that opened, a channel's result, or the score. A bar's
+// change is told by the bar itself, so its events end here at once.
 QString FormWindow::announcement_after(model::Control const& control)
 {
+    if (control.kind() != model::Kind::CommandButton)
+        return {};
+    auto const word_of = [](model::Channel const& channel) {
+        return to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
+    };
     auto const caption
         = [this](model::LabelName name) { return to_qstring(m_form.label(name).Caption.get()); };
+    if (std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
+        != red_stage_openers.end())
+        return to_qstring(stage_sentence).arg(word_of(model::red_channel));
     for (auto const& channel : model::channels) {
-        auto const word = to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
-        bool const opens_red = channel.index == 0
-            && std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
-                != red_stage_openers.end();
-        if (opens_red || control.name() == m_form.button(channel.channel_button).name())
-            return to_qstring(stage_sentence).arg(word);
+        if (control.name() == m_form.button(channel.channel_button).name())
+            return to_qstring(stage_sentence).arg(word_of(channel));
         if (control.name() == m_form.button(channel.confirm_button).name()) {
             QString mark;
             for (auto const array : model::mark_arrays) {
@@ -253,7 +258,7 @@ QString FormWindow::announcement_after(model::Control const& control)
                     mark = to_qstring(label.Caption.get());
             }
             return to_qstring(result_sentence)
-                .arg(word, caption(channel.confirmed_label), caption(channel.correct_label),
+                .arg(word_of(channel), caption(channel.confirmed_label), caption(channel.correct_label),
                     caption(channel.error_label), mark);
         }
     }
