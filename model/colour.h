@@ -15,8 +15,6 @@ constexpr Colour rgb(int red, int green, int blue)
 }
 
 constexpr Colour system_colour(int index) { return 0x80000000U + static_cast<Colour>(index); }
-constexpr bool is_system_colour(Colour colour) { return (colour & 0x80000000U) != 0; }
-constexpr int system_colour_index(Colour colour) { return static_cast<int>(colour & 0x7fffffffU); }
 
 constexpr int channel_of(Colour colour, int channel)
 {
