@@ -5,11 +5,14 @@
 #include "ui/widgets.h"
 
 #include <QFontDatabase>
-#include <QIcon>
+#include <QIconEngine>
+#include <QImageReader>
+#include <QPainter>
 #include <QPalette>
 #include <QStyleFactory>
 #include <QToolTip>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +71,64 @@ namespace {
             previous_handler(type, context, message);
     }
 
+    // The sizes of the icon's files, as the package installs them and the
+    // resources hold them.
+    constexpr std::array<int, 7> icon_sizes { 16, 24, 32, 48, 64, 128, 256 };
+    // The sizes the window offers the window manager: those that title bars,
+    // task bars and task switchers show. Launchers and desktops that show
+    // larger icons take the installed one from the icon theme.
+    constexpr int largest_window_icon = 128;
+
+    // Qt's own icon engine decodes every file as it is added; this one holds
+    // only the sizes and decodes one when it is asked for.
+    class IconFiles final : public QIconEngine {
+    public:
+        QIconEngine* clone() const override { return new IconFiles; }
+        QString key() const override { return QStringLiteral("tintora"); }
+
+        QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+        {
+            QList<QSize> sizes;
+            for (int const size : icon_sizes) {
+                if (size <= largest_window_icon)
+                    sizes.append(QSize(size, size));
+            }
+            return sizes;
+        }
+
+        QSize actualSize(QSize const& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+        {
+            return size.boundedTo(QSize(file_size(size), file_size(size)));
+        }
+
+        QPixmap pixmap(QSize const& size, QIcon::Mode /*mode*/, QIcon::State /*state*/) override
+        {
+            int const side = file_size(size);
+            QImageReader reader(QStringLiteral(":/icons/tintora-%1.png").arg(side), "png");
+            // The files are PNG: no plugin is asked whether it reads them.
+            reader.setAutoDetectImageFormat(false);
+            QSize const wanted = size.boundedTo(QSize(side, side));
+            if (wanted != QSize(side, side))
+                reader.setScaledSize(wanted);
+            return QPixmap::fromImageReader(&reader);
+        }
+
+        void paint(QPainter* painter, QRect const& rect, QIcon::Mode mode, QIcon::State state) override
+        {
+            painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+        }
+
+    private:
+        // The smallest file at least as large as the size asked for, or the largest.
+        static int file_size(QSize const& size)
+        {
+            int const wanted = std::max(size.width(), size.height());
+            auto const fits = std::find_if(
+                icon_sizes.begin(), icon_sizes.end(), [wanted](int side) { return side >= wanted; });
+            return fits == icon_sizes.end() ? icon_sizes.back() : *fits;
+        }
+    };
+
     int program_argc = 1;
     char* program_argv[] = { nullptr, nullptr };
 
@@ -88,10 +149,6 @@ Application::Application(char const* program)
     starting = false;
     setApplicationName(QStringLiteral("tintora"));
     setDesktopFileName(QStringLiteral("org.tintora.Tintora"));
-    QIcon icon;
-    for (int const size : { 16, 24, 32, 48, 64, 128, 256 })
-        icon.addFile(QStringLiteral(":/icons/tintora-%1.png").arg(size), QSize(size, size));
-    setWindowIcon(icon);
     // One style and one light palette on every desktop, so the window looks
     // as designed everywhere.
     setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -160,5 +217,7 @@ QPalette Application::light_palette()
     light.setResolveMask(~QPalette::ResolveMask(0));
     return light;
 }
+
+QIcon program_icon() { return QIcon(new IconFiles); }
 
 }

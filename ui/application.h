@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 
 namespace tintora::ui {
 
@@ -24,5 +25,10 @@ public:
 private:
     QPalette light_palette();
 };
+
+// The program's icon, from the files the package installs. A size is
+// decoded only when it is asked for, and not kept; on X11 the window hands
+// its window manager the sizes up to 128 pixels.
+QIcon program_icon();
 
 }

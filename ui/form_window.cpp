@@ -1,6 +1,7 @@
 #include "ui/form_window.h"
 
 #include "ui/accessibility.h"
+#include "ui/application.h"
 #include "ui/look.h"
 #include "ui/widgets.h"
 
@@ -8,12 +9,14 @@
 #include <QCloseEvent>
 #include <QPalette>
 #include <QPointer>
+#include <QTimerEvent>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <exception>
 #include <string_view>
+#include <utility>
 
 namespace tintora::ui {
 
@@ -83,6 +86,26 @@ void FormWindow::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
     EndButton_Click();
+}
+
+// The icon is for the window manager and the task bar, not for the first
+// frame: it is given once that frame is painted, so that decoding it never
+// holds the window up. The window manager takes it from there.
+void FormWindow::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!std::exchange(m_icon_given, true))
+        m_icon_timer = startTimer(0);
+}
+
+void FormWindow::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != m_icon_timer) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    killTimer(std::exchange(m_icon_timer, 0));
+    setWindowIcon(program_icon());
 }
 
 QWidget* FormWindow::widget_of(std::string_view control_name) const

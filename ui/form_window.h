@@ -44,6 +44,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
 private:
@@ -68,6 +70,8 @@ private:
     std::array<QWidget*, model::control_table.size()> m_widgets {};
     ErrorSink m_error_sink;
     bool m_handling = false;
+    bool m_icon_given = false;
+    int m_icon_timer = 0;
     Announcer* m_announcer = nullptr;
 };
 

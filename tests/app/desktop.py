@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The real tintora on a desktop: Xvfb with openbox, Debian's plain window manager.
 
-- Window manager: the window is framed, maximising it moves no control, and
-  its close box ends the program with status 0.
+- Window manager: the window is framed and hands it its icon in every size
+  a frame or task bar shows, maximising it moves no control, and its close
+  box ends the program with status 0.
 - Dark desktop themes (qt6ct's "darker" scheme, GTK's Adwaita:dark): in the
   red stage and once scored, every caption's ink stands out from what lies
   behind it, and ＥＮＤ and the bar look as on a default desktop.
@@ -71,6 +72,16 @@ def window_manager(tintora, screen):
     process, window = start(tintora)
     frame = screen.x.create_resource_object("window", window).query_tree().parent
     check(frame.id != screen.root.id, "openbox frames the window")
+    icon = screen.x.create_resource_object("window", window).get_full_property(
+        screen.x.intern_atom("_NET_WM_ICON"), 0)
+    words, sizes, opaque = list(icon.value) if icon else [], [], True
+    while len(words) >= 2:
+        width, height, *rest = words
+        sizes.append((width, height))
+        opaque = opaque and (rest[width * height // 2 + width // 2] >> 24) == 0xFF
+        words = rest[width * height:]
+    check(sizes == [(n, n) for n in (16, 24, 32, 48, 64, 128)] and opaque,
+          f"the window manager finds the icon, {sizes}, opaque at the centre: {opaque}")
     start_face = (0x80, 0xFF, 0xFF)
     check(screen.grab(window).getpixel((442, 70)) == start_face, "ＳＴＡＲＴ stands where designed")
     screen.maximise(window)
