@@ -209,34 +209,38 @@ LabelWidget::LabelWidget(model::Label& label, Look const& look, QWidget* parent)
 void LabelWidget::set_caption(QString const& caption)
 {
     setText(caption);
-    relayout();
+    lay_out_anew();
     update();
 }
 
 void LabelWidget::point_arrows_at(CaptionLayout::ArrowTargets targets)
 {
     m_arrows = targets;
-    relayout();
+    lay_out_anew();
     update();
 }
 
-void LabelWidget::relayout()
+void LabelWidget::lay_out_anew() { m_laid_out = false; }
+
+CaptionLayout const& LabelWidget::caption_layout() const
 {
-    qreal const inset = m_look.border ? 1 : 0;
-    m_caption.set(
-        text(), font(), m_look.align, QRectF(rect()).adjusted(inset, inset, -inset, -inset), m_arrows);
+    if (!m_laid_out) {
+        qreal const inset = m_look.border ? 1 : 0;
+        m_caption.set(
+            text(), font(), m_look.align, QRectF(rect()).adjusted(inset, inset, -inset, -inset), m_arrows);
+        m_laid_out = true;
+    }
+    return m_caption;
 }
 
 void LabelWidget::resizeEvent(QResizeEvent* event)
 {
     QLabel::resizeEvent(event);
-    relayout();
+    lay_out_anew();
 }
 
 void LabelWidget::paintEvent(QPaintEvent* /*event*/)
 {
-    if (m_caption.line_count() == 0 && !text().isEmpty())
-        relayout();
     QPainter painter(this);
     if (m_look.face == Face::Opaque)
         painter.fillRect(rect(), to_qcolor(m_look.back));
@@ -245,7 +249,7 @@ void LabelWidget::paintEvent(QPaintEvent* /*event*/)
         painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
     }
     painter.setPen(to_qcolor(m_look.text));
-    m_caption.draw(painter);
+    caption_layout().draw(painter);
 }
 
 ButtonWidget::ButtonWidget(model::CommandButton& button, Look const& look, QWidget* parent)

@@ -89,17 +89,21 @@ public:
     // before the caption. Empty for labels that are read as they stand.
     void set_spoken_role(QString const& role) { m_spoken_role = role; }
     QString const& spoken_role() const { return m_spoken_role; }
-    CaptionLayout const& caption_layout() const { return m_caption; }
+    CaptionLayout const& caption_layout() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void relayout();
+    // The caption is laid out again when it is next needed, for painting or
+    // measuring, and not before: a label that is never shown costs no layout
+    // and no font.
+    void lay_out_anew();
 
     Look const& m_look;
-    CaptionLayout m_caption;
+    mutable CaptionLayout m_caption;
+    mutable bool m_laid_out = false;
     std::optional<CaptionLayout::ArrowTargets> m_arrows;
     QString m_spoken_role;
 };
