@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Start-up of tintora against its floor, the least Qt program that shows the
-same opening screen (bench/baseline_window.cpp), on a private Xvfb with no
-window manager and the same plain environment for both.
+same opening screen (bench/baseline_window.cpp), both in the same private
+desktop session: Xvfb with no window manager, a session bus and the
+accessibility bus, no screen reader.
 
   startup.py count PROBE BASELINE [--max RATIO]
       Instructions from process start to the first frame, counted by
@@ -19,8 +20,8 @@ window manager and the same plain environment for both.
 
 Each figure is printed as "name tintora baseline ratio".
 """
-import os
 import contextlib
+import os
 import re
 import select
 import statistics
@@ -73,6 +74,7 @@ def reported_first_frame(argv, environment, wrapper=()):
 
 
 def instructions(argv, environment):
+    """Instructions from process start to the first frame, all threads."""
     with tempfile.NamedTemporaryFile(prefix="callgrind.") as out:
         reported_first_frame(argv, environment, ("valgrind", "--tool=callgrind", f"--callgrind-out-file={out.name}"))
         summary = re.search(rb"^summary: (\d+)$", out.read(), re.MULTILINE)
