@@ -150,13 +150,18 @@ def figure(name, tintora, baseline, digits=1):
     print(f"{name} {tintora:.{digits}f} {baseline:.{digits}f} {tintora / baseline:.3f}")
 
 
+def warmed_up(probe, baseline, environment):
+    """The two programs as they report their first frame, each run once
+    untimed, so that font caches are written before either is measured."""
+    reporting = ([probe], [baseline, "--first-frame"])
+    for argv in reporting:
+        reported_first_frame(argv, environment)
+    return reporting
+
+
 def count(probe, baseline, limit):
     with desktop_session() as environment:
-        # Once each untimed, so that font caches are written before either is counted.
-        reported_first_frame([probe], environment)
-        reported_first_frame([baseline, "--first-frame"], environment)
-        ours = instructions([probe], environment)
-        floor = instructions([baseline, "--first-frame"], environment)
+        ours, floor = (instructions(argv, environment) for argv in warmed_up(probe, baseline, environment))
     figure("instructions", ours, floor, 0)
     if limit is not None and ours / floor > limit:
         print(f"start-up takes {ours / floor:.3f} times the floor's instructions, more than {limit}")
@@ -169,11 +174,10 @@ def timed(probe, baseline, program, runs):
     outside = {"tintora": [], "baseline": []}
     with desktop_session() as environment:
         screen = Screen()
-        reported_first_frame([probe], environment)
-        reported_first_frame([baseline, "--first-frame"], environment)
+        reporting_probe, reporting_floor = warmed_up(probe, baseline, environment)
         for _ in range(runs):
-            inside["tintora"].append(reported_first_frame([probe], environment))
-            inside["baseline"].append(reported_first_frame([baseline, "--first-frame"], environment))
+            inside["tintora"].append(reported_first_frame(reporting_probe, environment))
+            inside["baseline"].append(reported_first_frame(reporting_floor, environment))
             outside["tintora"].append(seen_from_outside([program], environment, screen))
             outside["baseline"].append(seen_from_outside([baseline], environment, screen))
     for way, results in (("inside", inside), ("outside", outside)):
