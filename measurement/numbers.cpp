@@ -3,11 +3,60 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <system_error>
 
 namespace tintora::measurement {
 
 namespace {
+
+    // Where the standard library has floating-point from_chars and to_chars
+    // (libstdc++) they do the exact conversions; elsewhere (the libc++ that
+    // builds the web edition) strtod and printf do, in the C locale that such
+    // a program never leaves.
+#if defined(__cpp_lib_to_chars)
+    bool parse_fixed(char const* first, char const* last, double& value)
+    {
+        auto const [ptr, error] = std::from_chars(first, last, value, std::chars_format::fixed);
+        if (error == std::errc::result_out_of_range)
+            throw ConversionError("the number \"" + std::string(first, last) + "\" is out of range");
+        return error == std::errc {} && ptr == last;
+    }
+
+    std::string shortest_text(double value)
+    {
+        std::array<char, 32> buffer {};
+        auto const [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+        if (error != std::errc {})
+            throw ConversionError("the number cannot be written as text");
+        return { buffer.data(), end };
+    }
+#else
+    bool parse_fixed(char const* first, char const* last, double& value)
+    {
+        std::string const text(first, last);
+        char* end = nullptr;
+        value = std::strtod(text.c_str(), &end);
+        if (std::isinf(value))
+            throw ConversionError("the number \"" + text + "\" is out of range");
+        return end == text.c_str() + text.size();
+    }
+
+    // The fewest significant digits that read back as the same number, as
+    // to_chars writes it.
+    std::string shortest_text(double value)
+    {
+        std::array<char, 40> buffer {};
+        for (int digits = 1; digits <= 17; ++digits) {
+            std::snprintf(buffer.data(), buffer.size(), "%.*g", digits, value);
+            if (std::strtod(buffer.data(), nullptr) == value)
+                break;
+        }
+        return buffer.data();
+    }
+#endif
 
     bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -53,11 +102,7 @@ namespace {
         if (digit_count == 0)
             return {};
         double value = 0;
-        auto const* first = text.data() + number_start;
-        auto const [ptr, error] = std::from_chars(first, text.data() + end, value, std::chars_format::fixed);
-        if (error == std::errc::result_out_of_range)
-            throw ConversionError("the number \"" + std::string(text.substr(0, end)) + "\" is out of range");
-        if (error != std::errc {} || ptr != text.data() + end)
+        if (!parse_fixed(text.data() + number_start, text.data() + end, value))
             return {};
         return { negative ? -value : value, end };
     }
@@ -81,11 +126,11 @@ std::string number_text(double value)
         throw ConversionError("arithmetic overflow or invalid operation");
     if (value == 0)
         return "0";
-    std::array<char, 32> buffer {};
-    auto const [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    if (error != std::errc {})
-        throw ConversionError("the number cannot be written as text");
-    return { buffer.data(), end };
+    // A whole number is written as its digits, however many trailing zeros
+    // make a shorter exponent form ("100000", never "1e+05").
+    if (std::trunc(value) == value && std::fabs(value) < 1e15)
+        return std::to_string(static_cast<long long>(value));
+    return shortest_text(value);
 }
 
 }

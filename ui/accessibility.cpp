@@ -1,5 +1,6 @@
 #include "ui/accessibility.h"
 
+#include "look/spoken.h"
 #include "ui/widgets.h"
 
 #include <QAccessible>
@@ -9,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusVariant>
-#include <QRegularExpression>
 
 namespace tintora::ui {
 
@@ -134,10 +134,7 @@ void Announcer::paintEvent(QPaintEvent* /*event*/) { }
 
 QString spoken_caption(QString const& role, QString const& caption)
 {
-    if (!role.isEmpty())
-        return caption.isEmpty() ? QString() : role + QLatin1Char(' ') + caption;
-    static QRegularExpression const unspoken(QStringLiteral("[\\x{2190}-\\x{2193}\\x{3000} ]+"));
-    return QString(caption).remove(unspoken);
+    return QString::fromStdString(look::spoken_caption(role.toStdString(), caption.toStdString()));
 }
 
 }

@@ -1,7 +1,7 @@
 #include "ui/application.h"
 
+#include "look/look.h"
 #include "ui/accessibility.h"
-#include "ui/look.h"
 #include "ui/widgets.h"
 
 #include <QFontDatabase>

@@ -1,8 +1,9 @@
 #include "ui/form_window.h"
 
+#include "look/look.h"
+#include "look/spoken.h"
 #include "ui/accessibility.h"
 #include "ui/application.h"
-#include "ui/look.h"
 #include "ui/widgets.h"
 
 #include <QApplication>
@@ -61,7 +62,7 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
         setTabOrder(widget_of(tab_stops[i - 1].control), widget_of(tab_stops[i].control));
     point_hint_at_bar_ends();
     m_announcer = new Announcer(this);
-    first_shown_tab_stop(Skip::nothing)->setFocus(Qt::OtherFocusReason);
+    widget_of(first_shown_tab_stop(m_form)->name())->setFocus(Qt::OtherFocusReason);
 }
 
 // The hint's two arrows point at the end arrows of the bar below it. The
@@ -161,8 +162,6 @@ QWidget* FormWindow::make_widget(model::Control& control)
     }
     }
     widget->setObjectName(QString::fromStdString(control.name()));
-    if (!widget->toolTip().isEmpty())
-        widget->setAccessibleDescription(widget->toolTip());
     describe_for_screen_readers(control, *widget);
     auto const& place = control.place();
     widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
@@ -172,19 +171,6 @@ QWidget* FormWindow::make_widget(model::Control& control)
         tell_visibility(*widget, visible);
     });
     return widget;
-}
-
-// The first stop in the focus order that is shown: at opening it takes the
-// focus ("ＥＮＤ", since the bars before it are hidden).
-QWidget* FormWindow::first_shown_tab_stop(Skip skip) const
-{
-    for (auto const& stop : tab_stops) {
-        if (skip == Skip::end_button && stop.control == end_button)
-            continue;
-        if (m_form.control(stop.control).Visible)
-            return widget_of(stop.control);
-    }
-    return nullptr;
 }
 
 // While a handler runs, a control it hides keeps the focus: Qt would pass it
@@ -198,101 +184,33 @@ bool FormWindow::focusNextPrevChild(bool next)
     return QWidget::focusNextPrevChild(next);
 }
 
-// A handler that hid the focused control leaves the focus to the next step:
-// the first shown control in the focus order other than "ＥＮＤ" (after
-// ＳＴＡＲＴ the red bar, after a 確定 the next channel's button or PUSH).
+// The widget of the control that takes the focus after a handler, if any.
 void FormWindow::pass_focus_on_from(QWidget* focused)
 {
-    if (focused == nullptr || !focused->isHidden())
+    if (focused == nullptr)
         return;
-    if (QWidget* next = first_shown_tab_stop(Skip::end_button))
-        next->setFocus(Qt::OtherFocusReason);
-    else
-        QWidget::focusNextPrevChild(true);
+    auto const* control = control_of(focused);
+    if (auto const* next = focus_after_handler(m_form, control))
+        widget_of(next->name())->setFocus(Qt::OtherFocusReason);
 }
 
 // Names and descriptions beyond captions and tooltips, for assistive technology.
 void FormWindow::describe_for_screen_readers(model::Control const& control, QWidget& widget)
 {
-    struct Role {
-        model::LabelName model::Channel::*label;
-        std::string_view suffix;
-    };
-    static constexpr std::array<Role, 4> number_roles { {
-        { &model::Channel::value_label, "の値" },
-        { &model::Channel::confirmed_label, "の確定値" },
-        { &model::Channel::correct_label, "の正解" },
-        { &model::Channel::error_label, "の誤差" },
-    } };
-    // A label with a role is described by it and read with it before its caption.
-    auto const give_role = [&widget](QString const& role) {
-        widget.setAccessibleDescription(role);
-        if (auto* label = dynamic_cast<LabelWidget*>(&widget))
-            label->set_spoken_role(role);
-    };
-    for (auto const& channel : model::channels) {
-        auto const word = to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
-        if (&control == &m_form.bar(channel.bar))
-            widget.setAccessibleName(word);
-        for (auto const& role : number_roles) {
-            if (&control == &m_form.label(channel.*role.label))
-                give_role(word + to_qstring(role.suffix));
-        }
-        for (auto const array : model::mark_arrays) {
-            if (&control == &m_form.array(array).Item(channel.index))
-                give_role(word + QStringLiteral("の判定"));
-        }
-    }
-    for (auto const& words : spoken) {
-        if (words.control != control.name())
-            continue;
-        if (!words.name.empty())
-            widget.setAccessibleName(to_qstring(words.name));
-        if (words.is_role)
-            give_role(to_qstring(words.description));
-        else if (!words.description.empty())
-            widget.setAccessibleDescription(to_qstring(words.description));
-    }
+    auto const words = spoken_of(m_form, control);
+    if (!words.name.empty())
+        widget.setAccessibleName(to_qstring(words.name));
+    if (!words.description.empty())
+        widget.setAccessibleDescription(to_qstring(words.description));
+    if (auto* label = dynamic_cast<LabelWidget*>(&widget); label != nullptr && !words.role.empty())
+        label->set_spoken_role(to_qstring(words.role));
 }
 
-// What the screen reader is told once a button's handler is done, or
-// nothing: the stage that opened, a channel's result, or the score. A bar's
-// change is told by the bar itself, so its events end here at once.
-QString FormWindow::announcement_after(model::Control const& control)
+model::Control const* FormWindow::control_of(QWidget const* widget) const
 {
-    if (control.kind() != model::Kind::CommandButton)
-        return {};
-    auto const word_of = [](model::Channel const& channel) {
-        return to_qstring(channel_words[static_cast<std::size_t>(channel.index)]);
-    };
-    auto const caption
-        = [this](model::LabelName name) { return to_qstring(m_form.label(name).Caption.get()); };
-    if (std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
-        != red_stage_openers.end())
-        return to_qstring(stage_sentence).arg(word_of(model::red_channel));
-    for (auto const& channel : model::channels) {
-        if (control.name() == m_form.button(channel.channel_button).name())
-            return to_qstring(stage_sentence).arg(word_of(channel));
-        if (control.name() == m_form.button(channel.confirm_button).name()) {
-            QString mark;
-            for (auto const array : model::mark_arrays) {
-                auto const& label = m_form.array(array).Item(channel.index);
-                if (label.Visible)
-                    mark = to_qstring(label.Caption.get());
-            }
-            return to_qstring(result_sentence)
-                .arg(word_of(channel), caption(channel.confirmed_label), caption(channel.correct_label),
-                    caption(channel.error_label), mark);
-        }
-    }
-    if (control.name() == score_button) {
-        QString score = to_qstring(m_form.label("Label20").Caption.get());
-        // Read as a word: a speech engine may pass over a minus sign.
-        if (score.startsWith(QLatin1Char('-')))
-            score.replace(0, 1, to_qstring(minus_word));
-        return to_qstring(score_sentence).arg(score);
-    }
-    return {};
+    auto const it = std::find(m_widgets.begin(), m_widgets.end(), widget);
+    return it == m_widgets.end() ? nullptr
+                                 : m_form.controls()[static_cast<std::size_t>(it - m_widgets.begin())];
 }
 
 template <typename Action>
@@ -309,8 +227,8 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
     }
     m_handling = false;
     pass_focus_on_from(focused);
-    if (auto const sentence = announcement_after(control); !sentence.isEmpty())
-        m_announcer->announce(sentence);
+    if (auto const sentence = announcement_after(m_form, control); !sentence.empty())
+        m_announcer->announce(to_qstring(sentence));
     flush_paint();
 }
 

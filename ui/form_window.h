@@ -49,14 +49,11 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    enum class Skip { nothing, end_button };
-
     QWidget* make_widget(model::Control& control);
     void describe_for_screen_readers(model::Control const& control, QWidget& widget);
     void point_hint_at_bar_ends();
-    QWidget* first_shown_tab_stop(Skip skip) const;
+    model::Control const* control_of(QWidget const* widget) const;
     void pass_focus_on_from(QWidget* focused);
-    QString announcement_after(model::Control const& control);
 
     // Runs a model event raised by the user. An error must not unwind through
     // the toolkit's event loop, so it stops here and goes to the error sink.

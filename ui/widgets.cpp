@@ -24,14 +24,10 @@ QColor to_qcolor(model::Colour colour)
 QFont to_qfont(Font const& font)
 {
     QFont qfont;
-    // The designed fonts first; the IPA fonts share their metrics and stand
-    // in for them where they are not installed.
-    if (font.typeface == Typeface::Gothic)
-        qfont.setFamilies(
-            { QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic") });
-    else
-        qfont.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-            QStringLiteral("IPAPGothic") });
+    QStringList families;
+    for (auto const family : families_of(font.typeface))
+        families.append(to_qstring(family));
+    qfont.setFamilies(families);
     if (font.points > 0)
         qfont.setPixelSize(static_cast<int>(std::lround(font_pixels(font.points))));
     qfont.setBold(font.bold);

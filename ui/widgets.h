@@ -1,7 +1,7 @@
 #pragma once
 
+#include "look/look.h"
 #include "model/controls.h"
-#include "ui/look.h"
 
 #include <QFont>
 #include <QLabel>
@@ -17,6 +17,9 @@
 #include <vector>
 
 namespace tintora::ui {
+
+// The window's tables are the binding's vocabulary: Look, Face, tab_stops ...
+using namespace tintora::look;
 
 QColor to_qcolor(model::Colour colour);
 inline QString to_qstring(std::string_view text)

@@ -53,6 +53,8 @@ namespace {
         EXPECT_EQ(number_text(-0.0), "0");
         EXPECT_EQ(number_text(0.5), "0.5");
         EXPECT_EQ(number_text(255), "255");
+        EXPECT_EQ(number_text(100000), "100000");
+        EXPECT_EQ(number_text(12.25), "12.25");
         EXPECT_THROW((void)number_text(std::numeric_limits<double>::infinity()), ConversionError);
         EXPECT_THROW((void)number_text(std::nan("")), ConversionError);
     }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tintora::ui {
+namespace tintora::look {
 
 // How a control is drawn. Labels are transparent or opaque; buttons are
 // graphical (the face painted in their back colour) or standard (the
@@ -49,6 +49,19 @@ constexpr model::Colour shade_of(model::Colour colour)
             return each.shade;
     }
     return colour;
+}
+
+// The font families a typeface is looked for in, in order: the designed
+// names first, then the IPA fonts, which share their metrics and stand in
+// for them where they are not installed.
+inline constexpr std::array<std::string_view, 3> pgothic_families { "ＭＳ Ｐゴシック", "MS PGothic",
+    "IPAPGothic" };
+inline constexpr std::array<std::string_view, 3> gothic_families { "ＭＳ ゴシック", "MS Gothic",
+    "IPAGothic" };
+
+constexpr std::array<std::string_view, 3> const& families_of(Typeface typeface)
+{
+    return typeface == Typeface::Gothic ? gothic_families : pgothic_families;
 }
 
 struct Font {
@@ -121,6 +134,19 @@ inline constexpr std::array<Look, 27> looks { {
         { P, 20.25 } },
 } };
 
+// Where the user asks for more contrast, the two captions that fall below
+// it as designed take these text colours (over 3:1 on their faces, as large
+// text needs); everything else keeps its designed colours.
+struct MoreContrast {
+    std::string_view control;
+    model::Colour text;
+};
+
+inline constexpr std::array<MoreContrast, 2> more_contrast { {
+    { "Label3", hex(0xA00000) },
+    { "BlueBottun", hex(0xFFFFFF) },
+} };
+
 constexpr bool covers(std::string_view controls, std::string_view name)
 {
     while (!controls.empty()) {
@@ -179,7 +205,7 @@ inline constexpr std::array<std::string_view, 3> channel_words { "赤", "緑", "
 
 // A label with a role is read as its role and its caption ("点数 88"); the
 // channels' number labels and marks take theirs from the channel table.
-struct Spoken {
+struct SpokenWords {
     std::string_view control;
     std::string_view name;
     std::string_view description;
@@ -190,7 +216,7 @@ inline constexpr std::string_view keys_for_the_bar
     = "キーボードでは、バーを左右の矢印キーで1ずつ、Page Up と Page Down で10ずつ動かし、Home と End "
       "で端まで動かします。";
 
-inline constexpr std::array<Spoken, 6> spoken { {
+inline constexpr std::array<SpokenWords, 6> spoken_words { {
     { "Shape2", "Ａ", "テストの色" },
     { "Shape1", "Ｂ", "目標の色" },
     { "Label20", "", "点数", true },
@@ -212,6 +238,12 @@ inline constexpr std::string_view stage_sentence
 inline constexpr std::string_view result_sentence = "%1 確定値 %2 正解 %3 誤差 %4 判定 %5";
 inline constexpr std::string_view score_sentence = "点数 %1";
 inline constexpr std::string_view minus_word = "マイナス";
+
+// The window's title, and what a page says instead of the window where the
+// engine cannot run (no WebAssembly, or it failed to load).
+inline constexpr std::string_view window_title = "Form1";
+inline constexpr std::string_view cannot_run_sentence
+    = "このブラウザーでは Tintora を動かせません（WebAssembly を読み込めませんでした）。";
 
 // Twips to logical pixels: 15 twips to a pixel at 96 dots per inch.
 inline constexpr int twips_per_pixel = 15;

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "model/form1.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace tintora::look {
+
+// What assistive technology is told of a control beyond its caption: its
+// name (empty: the caption names it), its description (a tooltip, or words
+// on how to use it) and, for a label that holds a number, its role, which
+// is read before the number ("赤の正解").
+struct Spoken {
+    std::string name;
+    std::string description;
+    std::string role;
+};
+
+Spoken spoken_of(model::Form1& form, model::Control const& control);
+
+// The words a label is read with: "role caption" where it has a role (and
+// nothing while the caption is empty), otherwise its caption without arrows
+// and runs of spaces.
+std::string spoken_caption(std::string_view role, std::string_view caption);
+
+// What a screen reader is told once a control's handler is done, or nothing:
+// the stage that opened and how to match it, a channel's result, or the
+// score. A bar's change is told by the bar itself.
+std::string announcement_after(model::Form1& form, model::Control const& control);
+
+// The first shown control in the focus order, or null. At opening it takes
+// the focus ("ＥＮＤ", since the bars before it are hidden).
+model::Control* first_shown_tab_stop(model::Form1& form);
+
+// Where the focus goes once a handler is done. A handler that hid the
+// focused control leaves the focus to the next step: the first shown control
+// in the focus order other than "ＥＮＤ" (after ＳＴＡＲＴ the red bar, after a
+// 確定 the next channel's button or PUSH), so that the next Space or Enter
+// never ends the program by chance. Null where the focus may stay.
+model::Control* focus_after_handler(model::Form1& form, model::Control const* focused);
+
+// The moves of a scroll bar, as its end arrows, its track and its keys make them.
+enum class BarMove { StepLess, StepMore, PageLess, PageMore, ToMin, ToMax };
+
+// The bar's value after a move, limited to Min..Max.
+int value_after(BarMove move, int value);
+
+// The keys of a focused bar, by the names browsers give them: Right and
+// Down step up, Left and Up step down, the page keys move by LargeChange,
+// Home and End go to the ends.
+struct BarKey {
+    std::string_view key;
+    BarMove move;
+};
+
+inline constexpr std::array<BarKey, 8> bar_keys { {
+    { "ArrowRight", BarMove::StepMore },
+    { "ArrowDown", BarMove::StepMore },
+    { "ArrowLeft", BarMove::StepLess },
+    { "ArrowUp", BarMove::StepLess },
+    { "PageDown", BarMove::PageMore },
+    { "PageUp", BarMove::PageLess },
+    { "Home", BarMove::ToMin },
+    { "End", BarMove::ToMax },
+} };
+
+}
