@@ -1,12 +1,14 @@
 # The two commands of the README, and the rest of the workflow. Each target
 # installs the packages.txt sections it needs, and no more.
 #   make run      build and run: the program alone, optimised, then its window
-#   make test     build and test: every test, headless (ci preset)
+#   make test     build and test: every test, headless (ci preset), then the
+#                 web edition's (web preset)
+#   make web      the web edition: builds the site and serves it on the loopback
 #   make lint     clang-format, clang-tidy and cppcheck over the ci build
 #   make bench    the benchmarks and the start-up harness (bench preset)
 #   make package  the Debian package (release preset)
 
-.PHONY: all run test lint bench package clean
+.PHONY: all run test web lint bench package clean
 
 all: run
 
@@ -17,10 +19,21 @@ run:
 	build/release/app/tintora
 
 test:
-	@tools/install-deps build test
+	@tools/install-deps build test web web-test
+	@tools/install-npm
 	cmake --preset ci
 	cmake --build --preset ci
 	ctest --preset ci
+	cmake --preset web
+	cmake --build --preset web
+	ctest --preset web
+
+# The site is static files in build/web/site; PORT=8081 serves it elsewhere.
+web:
+	@tools/install-deps web
+	cmake --preset web
+	cmake --build --preset web --target site
+	tools/serve-web build/web/site
 
 lint:
 	@tools/install-deps build test lint

@@ -47,23 +47,25 @@ enum class BarMove { StepLess, StepMore, PageLess, PageMore, ToMin, ToMax };
 // The bar's value after a move, limited to Min..Max.
 int value_after(BarMove move, int value);
 
-// The keys of a focused bar, by the names browsers give them: Right and
-// Down step up, Left and Up step down, the page keys move by LargeChange,
-// Home and End go to the ends.
+// The keys of a focused bar, as on any desktop's horizontal scroll bar:
+// Right and Down step up, Left and Up step down, the page keys move by
+// LargeChange, Home and End go to the ends. Each key by the name browsers
+// give it and by Qt's portable name.
 struct BarKey {
     std::string_view key;
+    std::string_view qt_key;
     BarMove move;
 };
 
 inline constexpr std::array<BarKey, 8> bar_keys { {
-    { "ArrowRight", BarMove::StepMore },
-    { "ArrowDown", BarMove::StepMore },
-    { "ArrowLeft", BarMove::StepLess },
-    { "ArrowUp", BarMove::StepLess },
-    { "PageDown", BarMove::PageMore },
-    { "PageUp", BarMove::PageLess },
-    { "Home", BarMove::ToMin },
-    { "End", BarMove::ToMax },
+    { "ArrowRight", "Right", BarMove::StepMore },
+    { "ArrowDown", "Down", BarMove::StepMore },
+    { "ArrowLeft", "Left", BarMove::StepLess },
+    { "ArrowUp", "Up", BarMove::StepLess },
+    { "PageDown", "PgDown", BarMove::PageMore },
+    { "PageUp", "PgUp", BarMove::PageLess },
+    { "Home", "Home", BarMove::ToMin },
+    { "End", "End", BarMove::ToMax },
 } };
 
 }

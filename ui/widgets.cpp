@@ -1,7 +1,10 @@
 #include "ui/widgets.h"
 
+#include "look/spoken.h"
+
 #include <QApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -394,33 +397,19 @@ QRect BarWidget::part(QStyle::SubControl part) const
     return style()->subControlRect(QStyle::CC_ScrollBar, &option, part, this);
 }
 
-// As on any desktop's horizontal scroll bar: Right and Down step up, Left
-// and Up step down, the page keys move by LargeChange, Home and End go to
-// the ends. Qt's own mapping steps the other way for some of these.
+// The bar keys of the window's table; Qt's own mapping steps the other way
+// for some of them.
 void BarWidget::keyPressEvent(QKeyEvent* event)
 {
     show_focus_from_now_on(*this);
-    struct KeyStep {
-        int key;
-        SliderAction action;
-    };
-    static constexpr std::array<KeyStep, 8> steps { {
-        { Qt::Key_Right, SliderSingleStepAdd },
-        { Qt::Key_Down, SliderSingleStepAdd },
-        { Qt::Key_Left, SliderSingleStepSub },
-        { Qt::Key_Up, SliderSingleStepSub },
-        { Qt::Key_PageDown, SliderPageStepAdd },
-        { Qt::Key_PageUp, SliderPageStepSub },
-        { Qt::Key_Home, SliderToMinimum },
-        { Qt::Key_End, SliderToMaximum },
-    } };
-    auto const step = std::find_if(
-        steps.begin(), steps.end(), [event](KeyStep const& each) { return each.key == event->key(); });
-    if (step == steps.end()) {
+    auto const name = QKeySequence(event->key()).toString(QKeySequence::PortableText).toStdString();
+    auto const key = std::find_if(
+        bar_keys.begin(), bar_keys.end(), [&name](BarKey const& each) { return each.qt_key == name; });
+    if (key == bar_keys.end()) {
         event->ignore();
         return;
     }
-    triggerAction(step->action);
+    setValue(value_after(key->move, value()));
     event->accept();
 }
 

@@ -1,0 +1,113 @@
+// What assistive technology meets on the page, phase by phase: axe-core's
+// audit, and the accessibility tree as Chromium gives it to screen readers.
+import { test, after } from "node:test";
+import assert from "node:assert/strict";
+import { readFile } from "node:fs/promises";
+import { createRequire } from "node:module";
+import { launch, open, serve, site } from "./browser.mjs";
+
+const server = await serve(site);
+const browser = await launch();
+after(async () => {
+  await browser.close();
+  server.close();
+});
+const axe = await readFile(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
+
+// The phases of a measurement, and the button that leads out of each.
+const phases = [
+  ["opening", "StartButton"],
+  ["red stage", "Command1"],
+  ["red result", "GreenBottun"],
+  ["green stage", "Command2"],
+  ["green result", "BlueBottun"],
+  ["blue stage", "Command3"],
+  ["blue result", "Command6"],
+  ["score", null],
+];
+
+async function violations(page) {
+  if (!(await page.evaluate(() => "axe" in window))) await page.addScriptTag({ content: axe });
+  const result = await page.evaluate(() => window.axe.run(document));
+  return result.violations.flatMap((rule) => rule.nodes.map((node) => `${rule.id} ${node.target.join(" ")}`));
+}
+
+// The two captions designed below WCAG's contrast: the title, and B on blue.
+const designedLowContrast = /^color-contrast #(Label3|BlueBottun)\b/;
+
+for (const contrast of ["no-preference", "more"]) {
+  test(`axe finds nothing in any phase (contrast: ${contrast})`, async () => {
+    const { page, context, problems } = await open(browser, server.url, { contrast });
+    for (const [phase, next] of phases) {
+      const found = await violations(page);
+      const allowed = (each) => contrast !== "more" && designedLowContrast.test(each);
+      assert.deepEqual(found.filter((each) => !allowed(each)), [], phase);
+      if (next) await page.click(`[id="${next}"]`);
+    }
+    assert.deepEqual(problems, []);
+    await context.close();
+  });
+}
+
+async function tree(page) {
+  const cdp = await page.context().newCDPSession(page);
+  const { nodes } = await cdp.send("Accessibility.getFullAXTree");
+  await cdp.detach();
+  return nodes
+    .filter((node) => !node.ignored)
+    .map((node) => ({
+      role: node.role?.value,
+      name: node.name?.value ?? "",
+      description: node.description?.value ?? "",
+      value: node.value === undefined ? undefined : String(node.value.value),
+    }));
+}
+
+const has = (nodes, wanted) =>
+  nodes.some((node) => Object.entries(wanted).every(([key, value]) => node[key] === value));
+
+test("the accessibility tree reads as the desktop's AT-SPI does", async () => {
+  const { page, context } = await open(browser, server.url);
+  let nodes = await tree(page);
+  assert.ok(has(nodes, { role: "button", name: "ＳＴＡＲＴ" }));
+  assert.ok(has(nodes, { role: "button", name: "ＥＮＤ", description: "終了" }), "described by its tooltip");
+  assert.ok(has(nodes, { role: "StaticText", name: "STARTボタンを押すと開始します。" }), "read without its arrow");
+  assert.ok(!nodes.some((node) => node.role === "slider"), "hidden bars are absent");
+
+  await page.click("#StartButton");
+  nodes = await tree(page);
+  assert.ok(!nodes.some((node) => node.name === "ＳＴＡＲＴ"), "a hidden button is absent");
+  assert.ok(has(nodes, { role: "slider", name: "赤", value: "150" }));
+  assert.ok(has(nodes, { role: "button", name: "R", description: "G､Bが同じ" }));
+  assert.ok(has(nodes, { role: "StaticText", name: "赤の値 150" }));
+  assert.ok(has(nodes, { role: "image", name: "Ｂ", description: "目標の色" }));
+  assert.ok(!nodes.some((node) => /[↓→　]|  /.test(node.name)), "no arrows or runs of spaces are read");
+  // Patch Ｂ's colour, the answer, is in no node: not as numbers, not as a colour.
+  const answer = await page.$eval('[id="Label4"] .text', (label) => label.textContent);
+  assert.ok(!nodes.some((node) => /rgb|#[0-9a-f]{6}/i.test(`${node.name} ${node.description} ${node.value ?? ""}`)));
+  assert.ok(!nodes.some((node) => node.name.includes(`正解 ${answer}`)), "the hidden correct value is not read");
+
+  await page.click('[id="Command1"]');
+  nodes = await tree(page);
+  assert.ok(has(nodes, { role: "StaticText", name: `赤の正解 ${answer}` }), "a result is read with its role");
+  const heard = await page.$eval("#Announcer", (live) => [live.getAttribute("aria-live"), live.textContent]);
+  assert.deepEqual(heard[0], "polite");
+  assert.match(heard[1], new RegExp(`^赤 確定値 150 正解 ${answer} 誤差 \\d+ 判定 [◎○△]$`));
+  await context.close();
+});
+
+test("under forced colours every part of a bar stays visible", async () => {
+  const { page, context } = await open(browser, server.url, { forcedColors: "active" });
+  await page.click("#StartButton");
+  const colours = await page.$eval('[id="red"]', (bar) =>
+    [".track", ".thumb", ".arrow.less", ".arrow.less::after"].map((part) => {
+      const [selector, pseudo] = part.split("::");
+      const style = getComputedStyle(bar.querySelector(selector), pseudo ? `::${pseudo}` : null);
+      return [style.backgroundColor, style.borderTopColor];
+    }));
+  const [track, thumb, arrow, triangle] = colours;
+  assert.notEqual(thumb[0], track[0], "the thumb stands out from the track");
+  assert.notEqual(arrow[1], arrow[0], "the arrow has a frame");
+  assert.notEqual(triangle[0], arrow[0], "the arrow's triangle shows");
+  await context.close();
+});

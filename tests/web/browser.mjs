@@ -1,0 +1,63 @@
+// What the web tests share: the built site served on a free port of the
+// loopback, and Debian's Chromium, headless, driven by playwright-core.
+import { createServer } from "node:http";
+import { readFile } from "node:fs/promises";
+import { extname, join, normalize } from "node:path";
+import { chromium } from "playwright-core";
+
+const types = {
+  ".html": "text/html; charset=utf-8",
+  ".css": "text/css; charset=utf-8",
+  ".js": "text/javascript; charset=utf-8",
+  ".wasm": "application/wasm",
+  ".woff2": "font/woff2",
+  ".json": "application/json",
+  ".webmanifest": "application/manifest+json",
+  ".png": "image/png",
+};
+
+// Serves the site as a static host does; port 0 lets the system pick a free one.
+export async function serve(site) {
+  const server = createServer(async (request, response) => {
+    const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
+    const file = join(site, path.endsWith("/") ? `${path}index.html` : path);
+    try {
+      const body = await readFile(file);
+      response.writeHead(200, { "Content-Type": types[extname(file)] ?? "application/octet-stream" });
+      response.end(body);
+    } catch {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+}
+
+// Extra environment for the browser (a font configuration of its own) may be given.
+export async function launch(env = {}) {
+  return chromium.launch({
+    env: { ...process.env, ...env },
+    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
+    args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+      "--disable-sync", "--no-first-run"],
+  });
+}
+
+// A page with the site open, where every console error or warning and
+// every uncaught exception is kept, for the test to check there were none.
+export async function open(browser, url, contextOptions = {}) {
+  const context = await browser.newContext(contextOptions);
+  const page = await context.newPage();
+  const problems = [];
+  page.on("console", (message) => {
+    if (message.type() === "error" || message.type() === "warning") problems.push(message.text());
+  });
+  page.on("pageerror", (error) => problems.push(String(error)));
+  await page.goto(url);
+  await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+  return { context, page, problems };
+}
+
+// The built site, named by the test that runs the script.
+export const site = process.env.TINTORA_SITE;

@@ -1,0 +1,83 @@
+// ＥＮＤ ends the program in every phase; a page whose engine cannot run
+// says so in one line instead of showing a window that cannot work; and a
+// machine with no Japanese font still reads the captions.
+import { test, after } from "node:test";
+import assert from "node:assert/strict";
+import { mkdtemp, rm, writeFile } from "node:fs/promises";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { launch, open, serve, site } from "./browser.mjs";
+
+const server = await serve(site);
+const browser = await launch();
+after(async () => {
+  await browser.close();
+  server.close();
+});
+
+test("ＥＮＤ takes the window off, closes a tab the page may close, and a reload starts afresh", async () => {
+  const { page, context, problems } = await open(browser, server.url);
+  for (const steps of [[], ["StartButton"], ["StartButton", "Command1", "GreenBottun"]]) {
+    for (const id of steps) await page.click(`[id="${id}"]`);
+    await page.click("#EndButton");
+    assert.equal(await page.$("#Form1"), null, `after ${steps.join(", ") || "opening"}`);
+    await page.reload();
+    await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+    assert.ok(await page.isVisible("#StartButton"), "the opening state again");
+  }
+  const [tab] = await Promise.all([page.waitForEvent("popup"), page.evaluate((url) => window.open(url), server.url)]);
+  await tab.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+  await Promise.all([tab.waitForEvent("close"), tab.click("#EndButton")]);
+  assert.deepEqual(problems, []);
+  await context.close();
+});
+
+for (const [why, spoil] of [
+  ["no WebAssembly", (context) => context.addInitScript(() => delete globalThis.WebAssembly)],
+  ["the engine fails to load", (context) => context.route("**/engine.wasm", (route) => route.abort())],
+]) {
+  test(`${why}: one line says so`, async () => {
+    const context = await browser.newContext();
+    await spoil(context);
+    const page = await context.newPage();
+    await page.goto(server.url);
+    await page.waitForSelector("#cannot-run", { state: "visible" });
+    assert.equal(await page.$("#Form1"), null);
+    assert.match(await page.textContent("#cannot-run"), /WebAssembly/);
+    await context.close();
+  });
+}
+
+test("with no Japanese font installed the captions take the font shipped with the page", async () => {
+  const folder = await mkdtemp(join(tmpdir(), "tintora-fonts-"));
+  const config = join(folder, "fonts.conf");
+  await writeFile(config, `<?xml version="1.0"?><!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>${folder}</cachedir></fontconfig>`);
+  const bare = await launch({ FONTCONFIG_FILE: config });
+  try {
+    const { page } = await open(bare, server.url);
+    await page.click("#StartButton");
+    const faces = await page.evaluate(async () => {
+      await document.fonts.ready;
+      return [...document.fonts].filter((face) => face.status === "loaded").map((face) => face.family);
+    });
+    assert.ok(faces.includes("Tintora PGothic"), `loaded: ${faces}`);
+    // What Chromium drew each shown caption with: the shipped subset alone,
+    // so none of the captions' characters fell back to another font.
+    const cdp = await page.context().newCDPSession(page);
+    await cdp.send("DOM.enable");
+    await cdp.send("CSS.enable");
+    const { root } = await cdp.send("DOM.getDocument");
+    const { nodeIds } = await cdp.send("DOM.querySelectorAll", {
+      nodeId: root.nodeId, selector: "#Form1 :not([hidden]) > .text, #Form1 .button:not([hidden])",
+    });
+    assert.ok(nodeIds.length >= 5);
+    for (const nodeId of nodeIds) {
+      const { fonts } = await cdp.send("CSS.getPlatformFontsForNode", { nodeId });
+      assert.deepEqual(fonts.filter((font) => !font.isCustomFont), [], `node ${nodeId}: ${JSON.stringify(fonts)}`);
+    }
+  } finally {
+    await bare.close();
+    await rm(folder, { recursive: true });
+  }
+});

@@ -1,0 +1,337 @@
+// Writes the web edition's page from the window's tables: the HTML with all
+// 50 controls in their opening state, the style sheet with every place,
+// look and font, and the characters each typeface must show, from which
+// the build makes the shipped font subsets. Nothing here is a second copy
+// of a table: a caption, place or colour changed in a table changes the
+// page at the next build.
+//
+// Usage: tintora_page SITE_DIRECTORY GLYPH_DIRECTORY STYLE_SHEET
+// The page's own style sheet (the looks every control of a kind shares)
+// comes first in the site's tintora.css, the tables' rules after it.
+
+#include "look/look.h"
+#include "look/spoken.h"
+#include "model/channels.h"
+#include "model/control_table.h"
+#include "model/form1.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tintora::web {
+
+namespace {
+
+    using look::Face;
+
+    std::string escaped(std::string_view text)
+    {
+        std::string out;
+        for (char c : text) {
+            switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+            }
+        }
+        return out;
+    }
+
+    std::string css_colour(model::Colour colour)
+    {
+        auto const drawn = look::shade_of(colour);
+        char text[8];
+        std::snprintf(text, sizeof text, "#%02x%02x%02x", model::channel_of(drawn, 0),
+            model::channel_of(drawn, 1), model::channel_of(drawn, 2));
+        return text;
+    }
+
+    // A length of the designed window in CSS pixels, scaled with it.
+    std::string scaled(double pixels)
+    {
+        std::ostringstream out;
+        out << "calc(" << pixels << " * var(--u))";
+        return out.str();
+    }
+
+    std::string selector(std::string_view name) { return "[id=\"" + std::string(name) + "\"]"; }
+
+    // The font families of a typeface: the designed names and the desktop's
+    // stand-ins first, then the subset shipped with the page.
+    std::string families(look::Typeface typeface)
+    {
+        std::string out;
+        for (auto const family : look::families_of(typeface))
+            out += "\"" + std::string(family) + "\", ";
+        out += typeface == look::Typeface::Gothic ? "\"Tintora Gothic\"" : "\"Tintora PGothic\"";
+        return out + ", sans-serif";
+    }
+
+    int font_size(look::Font const& font)
+    {
+        return static_cast<int>(std::lround(look::font_pixels(font.points)));
+    }
+
+    std::size_t tab_order_of(std::string_view name)
+    {
+        for (std::size_t i = 0; i < look::tab_stops.size(); ++i) {
+            if (look::tab_stops[i].control == name)
+                return i;
+        }
+        return look::tab_stops.size();
+    }
+
+    // The caption of the hint that points down at a bar: its words, and its
+    // last line of arrows, which the page places over the bar's end arrows.
+    constexpr std::string_view down_arrow = "↓";
+
+    class Page {
+    public:
+        // The numbers every number label may show.
+        Page() { remember_glyphs(look::Typeface::PGothic, "0123456789-"); }
+
+        std::string html();
+        std::string css();
+        std::map<look::Typeface, std::set<std::string>> const& glyphs() const { return m_glyph_sets; }
+
+    private:
+        void control_html(std::ostringstream& out, std::size_t index);
+        void remember_glyphs(look::Typeface typeface, std::string_view text);
+
+        model::Form1 m_form;
+        std::map<look::Typeface, std::set<std::string>> m_glyph_sets;
+    };
+
+    // Each character of the text, as UTF-8, for the typeface's subset.
+    void Page::remember_glyphs(look::Typeface typeface, std::string_view text)
+    {
+        auto& set = m_glyph_sets[typeface];
+        for (std::size_t i = 0; i < text.size();) {
+            auto const lead = static_cast<unsigned char>(text[i]);
+            std::size_t const length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            set.insert(std::string(text.substr(i, length)));
+            i += length;
+        }
+    }
+
+    void Page::control_html(std::ostringstream& out, std::size_t index)
+    {
+        auto const& row = model::control_table[index];
+        auto const& control = *m_form.controls()[index];
+        auto const spoken = look::spoken_of(m_form, control);
+        auto const* look = look::find_look(row.name);
+        std::string const id = escaped(row.name);
+        std::string common = " id=\"" + id + "\" data-index=\"" + std::to_string(index) + "\"";
+        if (!row.visible)
+            common += " hidden";
+        // At opening the focus is on the first shown control in the focus order.
+        if (&control == look::first_shown_tab_stop(m_form))
+            common += " autofocus";
+        if (!row.tooltip.empty())
+            common += " title=\"" + escaped(row.tooltip) + "\"";
+        // A description that is not a tooltip is read from a hidden element.
+        std::string described;
+        if (!spoken.description.empty() && spoken.description != row.tooltip && spoken.role.empty()) {
+            common += " aria-describedby=\"" + id + "-words\"";
+            described = "<span id=\"" + id + "-words\" hidden>" + escaped(spoken.description) + "</span>";
+        }
+        remember_glyphs(look->font.typeface, row.caption);
+        switch (row.kind) {
+        case model::Kind::CommandButton:
+            out << "<button type=\"button\" class=\"c button\"" << common << ">" << escaped(row.caption)
+                << "</button>";
+            break;
+        case model::Kind::HScrollBar: {
+            out << "<div class=\"c bar\" role=\"slider\" tabindex=\"0\" aria-orientation=\"horizontal\" "
+                   "aria-label=\""
+                << escaped(spoken.name) << "\" aria-valuemin=\"" << model::HScrollBar::Min
+                << "\" aria-valuemax=\"" << model::HScrollBar::Max << "\" aria-valuenow=\""
+                << model::HScrollBar::opening_value << "\"" << common
+                << "><span class=\"arrow less\"></span><span class=\"track\"><span class=\"thumb\">"
+                << "</span></span><span class=\"arrow more\"></span></div>";
+            break;
+        }
+        case model::Kind::Shape:
+            out << "<div class=\"c shape\" role=\"img\" aria-label=\"" << escaped(spoken.name) << "\""
+                << common << ">" << described << "</div>";
+            break;
+        case model::Kind::Label: {
+            // The title is the page's heading.
+            char const* tag = row.name == "Label3" ? "h1" : "div";
+            std::string caption(row.caption);
+            std::string arrows;
+            if (row.name == look::fine_adjust_hint) {
+                auto const from = caption.find(down_arrow);
+                arrows = caption.substr(from);
+                caption.resize(from);
+            }
+            out << "<" << tag << " class=\"c label\"" << common
+                << "><span class=\"text\" aria-hidden=\"true\">" << escaped(caption) << "</span>";
+            if (!arrows.empty()) {
+                remember_glyphs(look->font.typeface, down_arrow);
+                out << "<span class=\"pointer first\" aria-hidden=\"true\">↓</span>"
+                    << "<span class=\"pointer last\" aria-hidden=\"true\">↓</span>";
+            }
+            out << "<span class=\"sr\">" << escaped(look::spoken_caption(spoken.role, row.caption))
+                << "</span>" << described << "</" << tag << ">";
+            break;
+        }
+        }
+        out << "\n";
+    }
+
+    std::string Page::html()
+    {
+        std::ostringstream out;
+        out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            << "<meta name=\"description\" content=\"Tintora: "
+               "色合わせのテスト。ＡとＢの色を赤、緑、青の順に合わせ、"
+               "100点満点で点数を出します。\">\n"
+            << "<title>" << escaped(look::window_title) << "</title>\n"
+            << "<link rel=\"icon\" href=\"icons/tintora.svg\" type=\"image/svg+xml\">\n"
+            << "<link rel=\"stylesheet\" href=\"tintora.css\">\n"
+            << "<script type=\"module\" src=\"tintora.js\"></script>\n</head>\n<body>\n<main>\n"
+            << "<div id=\"Form1\">\n";
+        // Text first, top to bottom; then the controls that take the focus,
+        // in the focus order, which is the order Tab follows on a page.
+        std::vector<std::size_t> text;
+        std::vector<std::size_t> stops;
+        for (std::size_t i = 0; i < model::control_table.size(); ++i)
+            (tab_order_of(model::control_table[i].name) < look::tab_stops.size() ? stops : text).push_back(i);
+        std::stable_sort(text.begin(), text.end(), [](std::size_t a, std::size_t b) {
+            auto const& pa = model::control_table[a].place;
+            auto const& pb = model::control_table[b].place;
+            return std::tie(pa.top, pa.left) < std::tie(pb.top, pb.left);
+        });
+        std::sort(stops.begin(), stops.end(), [](std::size_t a, std::size_t b) {
+            return tab_order_of(model::control_table[a].name) < tab_order_of(model::control_table[b].name);
+        });
+        for (auto const index : text)
+            control_html(out, index);
+        for (auto const index : stops)
+            control_html(out, index);
+        remember_glyphs(look::Typeface::PGothic, look::cannot_run_sentence);
+        out << "<div id=\"Announcer\" class=\"sr\" aria-live=\"polite\"></div>\n</div>\n"
+            << "<p id=\"cannot-run\" hidden>" << escaped(look::cannot_run_sentence) << "</p>\n"
+            << "<noscript><p>" << escaped(look::cannot_run_sentence) << "</p></noscript>\n"
+            << "</main>\n</body>\n</html>\n";
+        return out.str();
+    }
+
+    std::string Page::css()
+    {
+        std::ostringstream out;
+        int const width = look::pixels(look::client_width_twips);
+        int const height = look::pixels(look::client_height_twips);
+        out << "@font-face { font-family: \"Tintora PGothic\"; src: url(\"fonts/pgothic.woff2\") "
+               "format(\"woff2\"); "
+               "font-display: swap; }\n"
+            << "@font-face { font-family: \"Tintora Gothic\"; src: url(\"fonts/gothic.woff2\") "
+               "format(\"woff2\"); "
+               "font-display: swap; }\n"
+            // One designed pixel: a CSS pixel where the window fits, less where
+            // the viewport is smaller, so that the whole window always shows.
+            << ":root { color-scheme: light; --u: min(1px, 100vw / " << width << ", 100vh / " << height
+            << "); "
+            << "--u: min(1px, 100vw / " << width << ", 100dvh / " << height << "); }\n"
+            << "#Form1 { width: " << scaled(width) << "; height: " << scaled(height)
+            << "; background: " << css_colour(look::window_colour)
+            << "; color: " << css_colour(look::text_colour)
+            << "; font-family: " << families(look::Typeface::PGothic) << "; }\n";
+        for (std::size_t i = 0; i < model::control_table.size(); ++i) {
+            auto const& row = model::control_table[i];
+            auto const& look = *look::find_look(row.name);
+            auto const& place = row.place;
+            out << selector(row.name) << " { left: " << scaled(look::pixels(place.left))
+                << "; top: " << scaled(look::pixels(place.top))
+                << "; width: " << scaled(look::pixels(place.width))
+                << "; height: " << scaled(look::pixels(place.height));
+            // Shapes lie at the bottom; earlier controls stand over later ones.
+            out << "; z-index: " << (row.kind == model::Kind::Shape ? 0 : 100 - static_cast<int>(i));
+            if (row.kind == model::Kind::Shape) {
+                out << "; background: " << css_colour(model::white) << "; }\n";
+                continue;
+            }
+            if (row.kind == model::Kind::HScrollBar) {
+                out << "; --f: "
+                    << static_cast<double>(model::HScrollBar::opening_value - model::HScrollBar::Min)
+                        / (model::HScrollBar::Max - model::HScrollBar::Min)
+                    << "; --arrow: " << scaled(look::pixels(place.height)) << "; }\n";
+                continue;
+            }
+            bool const face
+                = look.face == Face::Opaque || look.face == Face::Graphical || look.face == Face::Standard;
+            if (face)
+                out << "; background: " << css_colour(look.back);
+            out << "; color: " << css_colour(look.text);
+            if (look.border)
+                out << "; border: 1px solid #000000";
+            out << "; text-align: " << (look.align == look::Align::Centre ? "center" : "left");
+            out << "; font-family: " << families(look.font.typeface)
+                << "; font-size: " << scaled(font_size(look.font))
+                << "; font-weight: " << (look.font.bold ? "bold" : "normal")
+                << "; font-style: " << (look.font.italic ? "italic" : "normal") << "; }\n";
+        }
+        // The hint's two arrows stand over the centres of the bar's end
+        // arrows, which are as wide as the bar is high.
+        auto const& hint = model::control_table[static_cast<std::size_t>(
+            std::find_if(model::control_table.begin(), model::control_table.end(),
+                [](model::ControlRow const& row) { return row.name == look::fine_adjust_hint; })
+            - model::control_table.begin())];
+        auto const& bar = m_form.bar(model::red_channel.bar).place();
+        double const arrow = look::pixels(bar.height);
+        double const first = look::pixels(bar.left) + arrow / 2 - look::pixels(hint.place.left);
+        double const last = look::pixels(bar.left + bar.width) - arrow / 2 - look::pixels(hint.place.left);
+        out << selector(hint.name) << " .pointer.first { left: " << scaled(first) << "; }\n"
+            << selector(hint.name) << " .pointer.last { left: " << scaled(last) << "; }\n";
+        out << "@media (prefers-contrast: more) {\n";
+        for (auto const& each : look::more_contrast)
+            out << "  " << selector(each.control) << " { color: " << css_colour(each.text) << "; }\n";
+        out << "}\n";
+        return out.str();
+    }
+
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: tintora_page SITE_DIRECTORY GLYPH_DIRECTORY STYLE_SHEET\n");
+        return 2;
+    }
+    std::string const site = argv[1];
+    std::string const glyphs = argv[2];
+    tintora::web::Page page;
+    std::ofstream(site + "/index.html") << page.html();
+    std::ifstream const own(argv[3]);
+    std::ofstream(site + "/tintora.css") << own.rdbuf() << page.css();
+    for (auto const& [typeface, set] : page.glyphs()) {
+        std::ofstream out(
+            glyphs + (typeface == tintora::look::Typeface::Gothic ? "/gothic.txt" : "/pgothic.txt"));
+        for (auto const& glyph : set)
+            out << glyph;
+    }
+    return 0;
+}

@@ -1,0 +1,238 @@
+// The web edition's binding: the page's elements mirror the engine's control
+// model, and the user's clicks, keys, drags and touches go to the engine,
+// which runs the handlers. Everything the page shows at opening was written
+// from the window's tables at build time; the engine says what changes.
+
+const form = document.getElementById("Form1");
+const announcer = document.getElementById("Announcer");
+
+// Events that come before the engine has loaded wait here, in order.
+let engine = null;
+const waiting = [];
+
+// Arrows and the track repeat while held, as on the desktop: a first step at
+// once, more after a pause, then steadily.
+const firstRepeatMs = 500;
+const repeatMs = 50;
+
+function indexOf(element) {
+  return element ? Number(element.dataset.index ?? -1) : -1;
+}
+
+function focusedIndex() {
+  const focused = document.activeElement;
+  return focused && form.contains(focused) ? indexOf(focused.closest("[data-index]")) : -1;
+}
+
+function setBarValue(bar, value) {
+  const min = Number(bar.getAttribute("aria-valuemin"));
+  const max = Number(bar.getAttribute("aria-valuemax"));
+  bar.setAttribute("aria-valuenow", value);
+  bar.style.setProperty("--f", (value - min) / (max - min));
+}
+
+// One change a line, fields separated by tabs (see the engine).
+function apply(changes) {
+  for (const line of changes.split("\n")) {
+    if (!line) continue;
+    const [what, name, value, spoken] = line.split("\t");
+    const element = document.getElementById(name);
+    switch (what) {
+      case "V":
+        element.hidden = value !== "1";
+        break;
+      case "C":
+        element.querySelector(".text").textContent = value;
+        element.querySelector(".sr").textContent = spoken;
+        break;
+      case "T":
+        element.style.top = `calc(${value} * var(--u))`;
+        break;
+      case "N":
+        setBarValue(element, Number(value));
+        break;
+      case "B":
+        element.style.background = value;
+        break;
+      case "F":
+        element.focus();
+        break;
+      case "A":
+        // A new text node each time, so that the same sentence twice in a
+        // row (R pressed twice) is told twice.
+        announcer.replaceChildren(document.createTextNode(name));
+        break;
+      case "E":
+        console.error(`tintora: ${name}`);
+        end();
+        return;
+    }
+  }
+}
+
+// Runs an engine call now, or once the engine has loaded.
+function raise(call) {
+  if (!form.isConnected) return;
+  if (engine) apply(engine.UTF8ToString(call()));
+  else waiting.push(call);
+}
+
+function click(button) {
+  const index = indexOf(button);
+  raise(() => engine._tintora_click(index, focusedIndex()));
+}
+
+function move(bar, barMove) {
+  const index = indexOf(bar);
+  raise(() => engine._tintora_move(index, barMove, focusedIndex()));
+}
+
+function drop(bar, value) {
+  const index = indexOf(bar);
+  raise(() => engine._tintora_drop(index, value, focusedIndex()));
+}
+
+// The moves the engine knows (look::BarMove), by the part of the bar pressed.
+const StepLess = 0;
+const StepMore = 1;
+const PageLess = 2;
+const PageMore = 3;
+
+// Ends the program: the tab closes where the browser lets a page close
+// itself; otherwise the window is taken off the page, as a closed window
+// is, and nothing is left running. A reload starts afresh.
+function end() {
+  stopRepeat();
+  form.remove();
+  waiting.length = 0;
+  engine = null;
+  // Browsers let a page close only a tab a script opened, a tab with no
+  // history before it, or an installed application's window; asked
+  // elsewhere, they refuse with a complaint on the console.
+  const closable = window.opener || history.length === 1 || matchMedia("(display-mode: standalone)").matches;
+  if (closable) window.close();
+}
+
+let repeatTimer = 0;
+let heldPart = null;
+
+function stopRepeat() {
+  clearTimeout(repeatTimer);
+  repeatTimer = 0;
+  heldPart?.classList.remove("held");
+  heldPart = null;
+}
+
+// Steps now, then again while the pointer is held, as long as wanted() says so.
+function holdAndRepeat(part, step, wanted) {
+  heldPart = part;
+  part.classList.add("held");
+  step();
+  const again = (delay) => {
+    repeatTimer = setTimeout(() => {
+      if (!heldPart || !wanted()) return;
+      step();
+      again(repeatMs);
+    }, delay);
+  };
+  again(firstRepeatMs);
+}
+
+function thumbCentre(bar) {
+  const thumb = bar.querySelector(".thumb").getBoundingClientRect();
+  return thumb.left + thumb.width / 2;
+}
+
+function pressBar(bar, event) {
+  if (event.button !== 0) return;
+  const part = event.target.closest(".arrow, .thumb, .track");
+  if (!part) return;
+  bar.setPointerCapture(event.pointerId);
+  if (part.classList.contains("arrow")) {
+    const barMove = part.classList.contains("less") ? StepLess : StepMore;
+    holdAndRepeat(part, () => move(bar, barMove), () => true);
+  } else if (part.classList.contains("track")) {
+    // Towards the pointer, until the thumb is under it.
+    const x = event.clientX;
+    const towards = x < thumbCentre(bar) ? PageLess : PageMore;
+    const short = () => {
+      const thumb = bar.querySelector(".thumb").getBoundingClientRect();
+      return towards === PageLess ? x < thumb.left : x > thumb.right;
+    };
+    holdAndRepeat(part, () => move(bar, towards), short);
+  } else {
+    dragThumb(bar, event);
+  }
+}
+
+// The thumb follows the pointer; the value changes once, where it is let go.
+function dragThumb(bar, event) {
+  const track = bar.querySelector(".track").getBoundingClientRect();
+  const thumb = bar.querySelector(".thumb").getBoundingClientRect();
+  const grip = event.clientX - thumb.left;
+  const travel = track.width - thumb.width;
+  const fractionAt = (x) => Math.min(1, Math.max(0, (x - grip - track.left) / travel));
+  const follow = (moved) => bar.style.setProperty("--f", fractionAt(moved.clientX));
+  const release = (up) => {
+    bar.removeEventListener("pointermove", follow);
+    bar.removeEventListener("pointerup", release);
+    bar.removeEventListener("pointercancel", release);
+    const min = Number(bar.getAttribute("aria-valuemin"));
+    const max = Number(bar.getAttribute("aria-valuemax"));
+    const value = min + Math.round(fractionAt(up.clientX) * (max - min));
+    setBarValue(bar, Number(bar.getAttribute("aria-valuenow")));
+    if (up.type === "pointerup") drop(bar, value);
+  };
+  bar.addEventListener("pointermove", follow);
+  bar.addEventListener("pointerup", release);
+  bar.addEventListener("pointercancel", release);
+}
+
+function barKey(bar, event) {
+  if (event.altKey || event.ctrlKey || event.metaKey) return;
+  if (!engine) return;
+  engine.stringToUTF8(event.key, engine._tintora_key_buffer(), 32);
+  const barMove = engine._tintora_key_move();
+  if (barMove < 0) return;
+  event.preventDefault();
+  move(bar, barMove);
+}
+
+function bind() {
+  for (const button of form.querySelectorAll(".button")) {
+    if (button.id === "EndButton") button.addEventListener("click", end);
+    else button.addEventListener("click", () => click(button));
+    // Enter held down clicks once, as Space does.
+    button.addEventListener("keydown", (event) => {
+      if (event.key === "Enter" && event.repeat) event.preventDefault();
+    });
+  }
+  for (const bar of form.querySelectorAll(".bar")) {
+    bar.addEventListener("pointerdown", (event) => pressBar(bar, event));
+    bar.addEventListener("pointerup", stopRepeat);
+    bar.addEventListener("pointercancel", stopRepeat);
+    bar.addEventListener("lostpointercapture", stopRepeat);
+    bar.addEventListener("keydown", (event) => barKey(bar, event));
+  }
+}
+
+function cannotRun(error) {
+  if (error) console.error(error);
+  form.remove();
+  document.getElementById("cannot-run").hidden = false;
+}
+
+bind();
+if (typeof WebAssembly !== "object") {
+  cannotRun();
+} else {
+  import("./engine.js")
+    .then((module) => module.default())
+    .then((loaded) => {
+      if (!form.isConnected) return;
+      engine = loaded;
+      for (const call of waiting.splice(0)) apply(engine.UTF8ToString(call()));
+      document.documentElement.dataset.engine = "ready";
+    })
+    .catch(cannotRun);
+}
