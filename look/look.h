@@ -239,9 +239,14 @@ inline constexpr std::string_view result_sentence = "%1 確定値 %2 正解 %3 �
 inline constexpr std::string_view score_sentence = "点数 %1";
 inline constexpr std::string_view minus_word = "マイナス";
 
-// The window's title, and what a page says instead of the window where the
-// engine cannot run (no WebAssembly, or it failed to load).
+// The window's title; the label that shows the program's name, which is a
+// page's heading; what a page says of itself to search engines; and what it
+// says instead of the window where the engine cannot run (no WebAssembly, or
+// it failed to load).
 inline constexpr std::string_view window_title = "Form1";
+inline constexpr std::string_view title_label = "Label3";
+inline constexpr std::string_view page_description
+    = "Tintora: 色合わせのテスト。ＡとＢの色を赤、緑、青の順に合わせ、100点満点で点数を出します。";
 inline constexpr std::string_view cannot_run_sentence
     = "このブラウザーでは Tintora を動かせません（WebAssembly を読み込めませんでした）。";
 

@@ -175,8 +175,7 @@ namespace {
                 << common << ">" << described << "</div>";
             break;
         case model::Kind::Label: {
-            // The title is the page's heading.
-            char const* tag = row.name == "Label3" ? "h1" : "div";
+            char const* tag = row.name == look::title_label ? "h1" : "div";
             std::string caption(row.caption);
             std::string arrows;
             if (row.name == look::fine_adjust_hint) {
@@ -188,8 +187,8 @@ namespace {
                 << "><span class=\"text\" aria-hidden=\"true\">" << escaped(caption) << "</span>";
             if (!arrows.empty()) {
                 remember_glyphs(look->font.typeface, down_arrow);
-                out << "<span class=\"pointer first\" aria-hidden=\"true\">↓</span>"
-                    << "<span class=\"pointer last\" aria-hidden=\"true\">↓</span>";
+                out << "<span class=\"pointer first\" aria-hidden=\"true\">" << down_arrow << "</span>"
+                    << "<span class=\"pointer last\" aria-hidden=\"true\">" << down_arrow << "</span>";
             }
             out << "<span class=\"sr\">" << escaped(look::spoken_caption(spoken.role, row.caption))
                 << "</span>" << described << "</" << tag << ">";
@@ -204,9 +203,7 @@ namespace {
         std::ostringstream out;
         out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
             << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-            << "<meta name=\"description\" content=\"Tintora: "
-               "色合わせのテスト。ＡとＢの色を赤、緑、青の順に合わせ、"
-               "100点満点で点数を出します。\">\n"
+            << "<meta name=\"description\" content=\"" << escaped(look::page_description) << "\">\n"
             << "<title>" << escaped(look::window_title) << "</title>\n"
             << "<link rel=\"icon\" href=\"icons/tintora.svg\" type=\"image/svg+xml\">\n"
             << "<link rel=\"stylesheet\" href=\"tintora.css\">\n"
@@ -279,9 +276,7 @@ namespace {
                     << "; --arrow: " << scaled(look::pixels(place.height)) << "; }\n";
                 continue;
             }
-            bool const face
-                = look.face == Face::Opaque || look.face == Face::Graphical || look.face == Face::Standard;
-            if (face)
+            if (look.face != Face::Transparent)
                 out << "; background: " << css_colour(look.back);
             out << "; color: " << css_colour(look.text);
             if (look.border)
@@ -294,16 +289,13 @@ namespace {
         }
         // The hint's two arrows stand over the centres of the bar's end
         // arrows, which are as wide as the bar is high.
-        auto const& hint = model::control_table[static_cast<std::size_t>(
-            std::find_if(model::control_table.begin(), model::control_table.end(),
-                [](model::ControlRow const& row) { return row.name == look::fine_adjust_hint; })
-            - model::control_table.begin())];
+        auto const& hint = m_form.control(look::fine_adjust_hint).place();
         auto const& bar = m_form.bar(model::red_channel.bar).place();
         double const arrow = look::pixels(bar.height);
-        double const first = look::pixels(bar.left) + arrow / 2 - look::pixels(hint.place.left);
-        double const last = look::pixels(bar.left + bar.width) - arrow / 2 - look::pixels(hint.place.left);
-        out << selector(hint.name) << " .pointer.first { left: " << scaled(first) << "; }\n"
-            << selector(hint.name) << " .pointer.last { left: " << scaled(last) << "; }\n";
+        double const first = look::pixels(bar.left) + arrow / 2 - look::pixels(hint.left);
+        double const last = look::pixels(bar.left + bar.width) - arrow / 2 - look::pixels(hint.left);
+        out << selector(look::fine_adjust_hint) << " .pointer.first { left: " << scaled(first) << "; }\n"
+            << selector(look::fine_adjust_hint) << " .pointer.last { left: " << scaled(last) << "; }\n";
         out << "@media (prefers-contrast: more) {\n";
         for (auto const& each : look::more_contrast)
             out << "  " << selector(each.control) << " { color: " << css_colour(each.text) << "; }\n";

@@ -1,7 +1,7 @@
+#include "look/look.h"
 #include "model/channels.h"
 #include "model/form1.h"
 #include "ui/form_window.h"
-#include "look/look.h"
 #include "ui/widgets.h"
 
 #include <QFontMetrics>
