@@ -111,6 +111,7 @@ namespace {
 
         std::string html();
         std::string css();
+        std::string manifest();
         std::map<look::Typeface, std::set<std::string>> const& glyphs() const { return m_glyph_sets; }
 
     private:
@@ -131,6 +132,35 @@ namespace {
             set.insert(std::string(text.substr(i, length)));
             i += length;
         }
+    }
+
+    model::Colour title_back() { return look::find_look(look::title_label)->back; }
+
+    std::string_view program_name()
+    {
+        return std::find_if(model::control_table.begin(), model::control_table.end(),
+            [](model::ControlRow const& row) { return row.name == look::title_label; })
+            ->caption;
+    }
+
+    // What a browser needs to install the page as an application: its
+    // name, icons, a window of its own, and the window's colours.
+    std::string Page::manifest()
+    {
+        std::ostringstream out;
+        out << "{\n  \"name\": \"" << program_name() << "\",\n  \"short_name\": \"" << program_name()
+            << "\",\n  \"description\": \"" << look::page_description << "\",\n  \"lang\": \"ja\",\n"
+            << "  \"start_url\": \"./\",\n  \"scope\": \"./\",\n  \"display\": \"standalone\",\n"
+            << "  \"background_color\": \"" << css_colour(look::window_colour) << "\",\n  \"theme_color\": \""
+            << css_colour(title_back()) << "\",\n  \"icons\": [\n";
+        // PNG only: Chromium takes an SVG icon first where one is offered,
+        // and then cannot install with it.
+        for (auto const size : { 192, 512 }) {
+            out << "    { \"src\": \"icons/tintora-" << size << ".png\", \"sizes\": \"" << size << "x" << size
+                << "\", \"type\": \"image/png\" }" << (size == 192 ? "," : "") << "\n";
+        }
+        out << "  ]\n}\n";
+        return out.str();
     }
 
     void Page::control_html(std::ostringstream& out, std::size_t index)
@@ -203,11 +233,22 @@ namespace {
         std::ostringstream out;
         out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
             << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-            << "<meta name=\"description\" content=\"" << escaped(look::page_description) << "\">\n"
+            << "<meta name=\"description\" content=\"" << escaped(look::page_description)
+            << "\">\n"
+            // Only the site's own files, no inline script, no eval: WebAssembly
+            // is the one exception.
+            << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'self'; script-src 'self' "
+               "'wasm-unsafe-eval'; object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
+            << "<meta name=\"theme-color\" content=\"" << css_colour(title_back()) << "\">\n"
             << "<title>" << escaped(look::window_title) << "</title>\n"
+            << "<link rel=\"manifest\" href=\"manifest.webmanifest\">\n"
             << "<link rel=\"icon\" href=\"icons/tintora.svg\" type=\"image/svg+xml\">\n"
+            << "<link rel=\"apple-touch-icon\" href=\"icons/tintora-192.png\">\n"
             << "<link rel=\"stylesheet\" href=\"tintora.css\">\n"
-            << "<script type=\"module\" src=\"tintora.js\"></script>\n</head>\n<body>\n<main>\n"
+            // The script is in place before the window is first painted, so that
+            // a click on ＳＴＡＲＴ the moment it shows is never lost.
+            << "<script type=\"module\" src=\"tintora.js\" blocking=\"render\"></script>\n</head>\n<body>\n"
+               "<main>\n"
             << "<div id=\"Form1\">\n";
         // Text first, top to bottom; then the controls that take the focus,
         // in the focus order, which is the order Tab follows on a page.
@@ -317,6 +358,7 @@ int main(int argc, char** argv)
     std::string const glyphs = argv[2];
     tintora::web::Page page;
     std::ofstream(site + "/index.html") << page.html();
+    std::ofstream(site + "/manifest.webmanifest") << page.manifest();
     std::ifstream const own(argv[3]);
     std::ofstream(site + "/tintora.css") << own.rdbuf() << page.css();
     for (auto const& [typeface, set] : page.glyphs()) {

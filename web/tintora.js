@@ -222,7 +222,36 @@ function cannotRun(error) {
   document.getElementById("cannot-run").hidden = false;
 }
 
+// Keeps the site for use with no network. A new version found at start
+// takes over at once while nobody has used the window yet, by a reload that
+// brings it whole; otherwise it waits for the next start.
+let used = false;
+function keepForOffline() {
+  if (!("serviceWorker" in navigator)) return;
+  for (const kind of ["pointerdown", "keydown"]) form.addEventListener(kind, () => (used = true), { capture: true });
+  const hadController = Boolean(navigator.serviceWorker.controller);
+  navigator.serviceWorker.addEventListener("controllerchange", () => {
+    if (hadController && !used) location.reload();
+  });
+  navigator.serviceWorker
+    .register("sw.js", { updateViaCache: "none" })
+    .then((registration) => {
+      const takeOver = () => {
+        if (registration.waiting && hadController && !used) registration.waiting.postMessage("take over");
+      };
+      takeOver();
+      registration.addEventListener("updatefound", () => {
+        registration.installing?.addEventListener("statechange", takeOver);
+      });
+      // Asked at every start, not only when the browser thinks of it.
+      return hadController ? registration.update() : undefined;
+    })
+    // With no network the check for a new version fails; the kept one serves.
+    .catch(() => {});
+}
+
 bind();
+keepForOffline();
 if (typeof WebAssembly !== "object") {
   cannotRun();
 } else {

@@ -37,7 +37,8 @@ const designedLowContrast = /^color-contrast #(Label3|BlueBottun)\b/;
 
 for (const contrast of ["no-preference", "more"]) {
   test(`axe finds nothing in any phase (contrast: ${contrast})`, async () => {
-    const { page, context, problems } = await open(browser, server.url, { contrast });
+    // axe is put into the page as a script of its own, which the page's policy would refuse.
+    const { page, context, problems } = await open(browser, server.url, { contrast, bypassCSP: true });
     for (const [phase, next] of phases) {
       const found = await violations(page);
       const allowed = (each) => contrast !== "more" && designedLowContrast.test(each);

@@ -34,13 +34,22 @@ export async function serve(site) {
   return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }
 
+const flags = ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+  "--disable-sync", "--no-first-run"];
+const executablePath = process.env.CHROMIUM ?? "/usr/bin/chromium";
+
+// A browser with a profile of its own on disk, as a user's is: not
+// incognito, so that it may offer to install the page.
+export function launchWithProfile(folder) {
+  return chromium.launchPersistentContext(folder, { executablePath, args: flags });
+}
+
 // Extra environment for the browser (a font configuration of its own) may be given.
 export async function launch(env = {}) {
   return chromium.launch({
     env: { ...process.env, ...env },
-    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-    args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
-      "--disable-sync", "--no-first-run"],
+    executablePath,
+    args: flags,
   });
 }
 

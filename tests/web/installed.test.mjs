@@ -1,0 +1,121 @@
+// The page as a program people keep: installable, private, working with no
+// network after the first visit, and taking a new version only whole.
+import { test, after } from "node:test";
+import assert from "node:assert/strict";
+import { execFile } from "node:child_process";
+import { appendFile, cp, mkdtemp, readFile, rm } from "node:fs/promises";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
+import { promisify } from "node:util";
+import { launch, launchWithProfile, open, serve, site } from "./browser.mjs";
+
+const browser = await launch();
+const copy = await mkdtemp(join(tmpdir(), "tintora-site-"));
+await cp(site, copy, { recursive: true });
+const server = await serve(copy);
+after(async () => {
+  await browser.close();
+  server.close();
+  await rm(copy, { recursive: true });
+});
+
+const kept = (page) =>
+  page.evaluate(async () => {
+    const registration = await navigator.serviceWorker.ready;
+    while (registration.active.state !== "activated") await new Promise((resolve) => setTimeout(resolve, 20));
+    return caches.keys();
+  });
+
+async function measure(page) {
+  for (const id of ["StartButton", "Command1", "GreenBottun", "Command2", "BlueBottun", "Command3", "Command6"])
+    await page.click(`[id="${id}"]`);
+  return page.textContent('[id="Label20"] .text');
+}
+
+test("installable, asking nothing of other sites, storing nothing, and whole with no network", async () => {
+  const profile = await mkdtemp(join(tmpdir(), "tintora-profile-"));
+  const context = await launchWithProfile(profile);
+  after(async () => {
+    await context.close();
+    await rm(profile, { recursive: true });
+  });
+  const page = await context.newPage();
+  const problems = [];
+  page.on("console", (message) => ["error", "warning"].includes(message.type()) && problems.push(message.text()));
+  page.on("pageerror", (error) => problems.push(String(error)));
+  const origins = new Set();
+  page.on("request", (request) => origins.add(new URL(request.url()).origin));
+  await page.goto(server.url);
+  await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+  const cdp = await context.newCDPSession(page);
+  assert.deepEqual((await cdp.send("Page.getInstallabilityErrors")).installabilityErrors, []);
+  assert.equal((await kept(page)).length, 1);
+
+  await context.setOffline(true);
+  await page.reload();
+  await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+  assert.match(await measure(page), /^-?\d+$/, "a whole measurement with the network off");
+  await context.setOffline(false);
+
+  assert.deepEqual([...origins], [new URL(server.url).origin]);
+  assert.deepEqual(await context.cookies(), []);
+  const stored = await page.evaluate(async () => [localStorage.length, sessionStorage.length, (await indexedDB.databases()).length]);
+  assert.deepEqual(stored, [0, 0, 0]);
+  assert.deepEqual(problems, []);
+  // The policy stands: a script written into the page is refused.
+  const refused = await page.evaluate(
+    () =>
+      new Promise((resolve) => {
+        document.addEventListener("securitypolicyviolation", (event) => resolve(event.effectiveDirective));
+        const script = document.createElement("script");
+        script.textContent = "window.ran = true";
+        document.head.append(script);
+      }),
+  );
+  assert.equal(refused, "script-src-elem");
+});
+
+const rewriteWorker = () =>
+  promisify(execFile)(process.execPath, [
+    new URL("../../web/keep-files.mjs", import.meta.url).pathname,
+    new URL("../../web/service-worker.js", import.meta.url).pathname,
+    copy,
+  ]);
+
+test("a changed site is taken whole at the next start, and a half-changed one not at all", async () => {
+  const context = await browser.newContext();
+  const start = async () => {
+    const page = await context.newPage();
+    await page.goto(server.url);
+    await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+    return page;
+  };
+  let page = await start();
+  const [first] = await kept(page);
+  await page.close();
+
+  // Half an update: a new worker, but a file still of the old version.
+  await appendFile(join(copy, "tintora.css"), "\n/* next */\n");
+  await rewriteWorker();
+  const old = await readFile(join(site, "tintora.css"));
+  await cp(join(site, "tintora.css"), join(copy, "tintora.css"));
+  page = await start();
+  await page.waitForTimeout(1000);
+  assert.deepEqual(await kept(page), [first], "the half-changed version is refused");
+  assert.equal(await page.evaluate(() => fetch("tintora.css").then((r) => r.text())), old.toString());
+  await page.close();
+
+  // The whole update: the next start shows the new version, every file of it.
+  await appendFile(join(copy, "tintora.css"), "\n/* next */\n");
+  page = await start();
+  await page.waitForEvent("load", { timeout: 20000 });
+  await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
+  const navigation = await page.evaluate(() => performance.getEntriesByType("navigation")[0].type);
+  assert.equal(navigation, "reload", "the page came again, whole, in the new version");
+  const css = await page.evaluate(() => fetch("tintora.css").then((response) => response.text()));
+  assert.ok(css.endsWith("/* next */\n"));
+  const names = await page.evaluate(() => caches.keys());
+  assert.equal(names.length, 1);
+  assert.notEqual(names[0], first);
+  await context.close();
+});
