@@ -43,10 +43,15 @@ lint:
 # Benchmarks are not timed tests: make test builds them when Google
 # Benchmark is installed, but runs none.
 bench:
-	@tools/install-deps build test bench
+	@tools/install-deps build test bench web web-test
+	@tools/install-npm
 	cmake --preset bench
 	cmake --build --preset bench
 	bench/report.py build/bench
+	cmake --preset web
+	cmake --build --preset web
+	node bench/web.mjs size build/web/site --max 102400
+	node bench/web.mjs report build/web/site bench/web-floor build/bench/bench/engine_loop build/web/bench/engine_loop.js 15
 
 # The Debian package, from the release build: build/release/tintora_*.deb,
 # checked by lintian.

@@ -232,22 +232,21 @@ namespace {
     {
         std::ostringstream out;
         out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
-            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-            << "<meta name=\"description\" content=\"" << escaped(look::page_description)
-            << "\">\n"
             // Only the site's own files, no inline script, no eval: WebAssembly
             // is the one exception.
             << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'self'; script-src 'self' "
                "'wasm-unsafe-eval'; object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
+            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            << "<meta name=\"description\" content=\"" << escaped(look::page_description) << "\">\n"
             << "<meta name=\"theme-color\" content=\"" << css_colour(title_back()) << "\">\n"
             << "<title>" << escaped(look::window_title) << "</title>\n"
             << "<link rel=\"manifest\" href=\"manifest.webmanifest\">\n"
             << "<link rel=\"icon\" href=\"icons/tintora.svg\" type=\"image/svg+xml\">\n"
             << "<link rel=\"apple-touch-icon\" href=\"icons/tintora-192.png\">\n"
             << "<link rel=\"stylesheet\" href=\"tintora.css\">\n"
-            // The script is in place before the window is first painted, so that
-            // a click on ＳＴＡＲＴ the moment it shows is never lost.
-            << "<script type=\"module\" src=\"tintora.js\" blocking=\"render\"></script>\n</head>\n<body>\n"
+            // The script runs as soon as it arrives, whether or not the window
+            // has been parsed or painted yet; the buttons show once it listens.
+            << "<script type=\"module\" src=\"tintora.js\" async></script>\n</head>\n<body>\n"
                "<main>\n"
             << "<div id=\"Form1\">\n";
         // Text first, top to bottom; then the controls that take the focus,

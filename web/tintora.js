@@ -2,9 +2,12 @@
 // model, and the user's clicks, keys, drags and touches go to the engine,
 // which runs the handlers. Everything the page shows at opening was written
 // from the window's tables at build time; the engine says what changes.
+//
+// The script runs as soon as it has loaded, before the page is painted and
+// possibly before the window is parsed: it listens on the document, finds
+// elements when events come, and loads the engine once the window shows.
 
-const form = document.getElementById("Form1");
-const announcer = document.getElementById("Announcer");
+const window1 = () => document.getElementById("Form1");
 
 // Events that come before the engine has loaded wait here, in order.
 let engine = null;
@@ -21,7 +24,7 @@ function indexOf(element) {
 
 function focusedIndex() {
   const focused = document.activeElement;
-  return focused && form.contains(focused) ? indexOf(focused.closest("[data-index]")) : -1;
+  return focused && window1()?.contains(focused) ? indexOf(focused.closest("[data-index]")) : -1;
 }
 
 function setBarValue(bar, value) {
@@ -60,7 +63,7 @@ function apply(changes) {
       case "A":
         // A new text node each time, so that the same sentence twice in a
         // row (R pressed twice) is told twice.
-        announcer.replaceChildren(document.createTextNode(name));
+        document.getElementById("Announcer").replaceChildren(document.createTextNode(name));
         break;
       case "E":
         console.error(`tintora: ${name}`);
@@ -72,7 +75,7 @@ function apply(changes) {
 
 // Runs an engine call now, or once the engine has loaded.
 function raise(call) {
-  if (!form.isConnected) return;
+  if (!window1()) return;
   if (engine) apply(engine.UTF8ToString(call()));
   else waiting.push(call);
 }
@@ -103,7 +106,7 @@ const PageMore = 3;
 // is, and nothing is left running. A reload starts afresh.
 function end() {
   stopRepeat();
-  form.remove();
+  window1()?.remove();
   waiting.length = 0;
   engine = null;
   // Browsers let a page close only a tab a script opened, a tab with no
@@ -198,28 +201,36 @@ function barKey(bar, event) {
   move(bar, barMove);
 }
 
+// Every control's events, taken on the document, so that they are heard
+// from the moment the window shows.
 function bind() {
-  for (const button of form.querySelectorAll(".button")) {
-    if (button.id === "EndButton") button.addEventListener("click", end);
-    else button.addEventListener("click", () => click(button));
+  const control = (event, kind) => event.target.closest?.(`#Form1 .${kind}:not([hidden])`);
+  document.addEventListener("click", (event) => {
+    const button = control(event, "button");
+    if (button?.id === "EndButton") end();
+    else if (button) click(button);
+  });
+  document.addEventListener("keydown", (event) => {
+    const bar = control(event, "bar");
+    if (bar) barKey(bar, event);
     // Enter held down clicks once, as Space does.
-    button.addEventListener("keydown", (event) => {
-      if (event.key === "Enter" && event.repeat) event.preventDefault();
-    });
-  }
-  for (const bar of form.querySelectorAll(".bar")) {
-    bar.addEventListener("pointerdown", (event) => pressBar(bar, event));
-    bar.addEventListener("pointerup", stopRepeat);
-    bar.addEventListener("pointercancel", stopRepeat);
-    bar.addEventListener("lostpointercapture", stopRepeat);
-    bar.addEventListener("keydown", (event) => barKey(bar, event));
-  }
+    else if (control(event, "button") && event.key === "Enter" && event.repeat) event.preventDefault();
+  });
+  document.addEventListener("pointerdown", (event) => {
+    const bar = control(event, "bar");
+    if (bar) pressBar(bar, event);
+  });
+  for (const kind of ["pointerup", "pointercancel", "lostpointercapture"]) document.addEventListener(kind, stopRepeat);
 }
 
 function cannotRun(error) {
   if (error) console.error(error);
-  form.remove();
-  document.getElementById("cannot-run").hidden = false;
+  const show = () => {
+    window1()?.remove();
+    document.getElementById("cannot-run").hidden = false;
+  };
+  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", show);
+  else show();
 }
 
 // Keeps the site for use with no network. A new version found at start
@@ -228,7 +239,7 @@ function cannotRun(error) {
 let used = false;
 function keepForOffline() {
   if (!("serviceWorker" in navigator)) return;
-  for (const kind of ["pointerdown", "keydown"]) form.addEventListener(kind, () => (used = true), { capture: true });
+  for (const kind of ["pointerdown", "keydown"]) document.addEventListener(kind, () => (used = true), { capture: true });
   const hadController = Boolean(navigator.serviceWorker.controller);
   navigator.serviceWorker.addEventListener("controllerchange", () => {
     if (hadController && !used) location.reload();
@@ -251,17 +262,30 @@ function keepForOffline() {
 }
 
 bind();
-keepForOffline();
-if (typeof WebAssembly !== "object") {
-  cannotRun();
-} else {
+document.documentElement.dataset.bound = "";
+// The buttons could not take the focus while hidden: at opening it goes to
+// the first shown stop of the focus order, which the page marks.
+const focusAtOpening = () => {
+  if (document.activeElement === document.body) document.querySelector("#Form1 [autofocus]")?.focus();
+};
+if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", focusAtOpening);
+else focusAtOpening();
+// The worker starts a process of its own: after the page has loaded, so
+// that it never holds the first paint up.
+addEventListener("load", () => setTimeout(keepForOffline), { once: true });
+function loadEngine() {
   import("./engine.js")
     .then((module) => module.default())
     .then((loaded) => {
-      if (!form.isConnected) return;
+      if (!window1()) return;
       engine = loaded;
       for (const call of waiting.splice(0)) apply(engine.UTF8ToString(call()));
       document.documentElement.dataset.engine = "ready";
     })
     .catch(cannotRun);
 }
+
+if (typeof WebAssembly !== "object") cannotRun();
+// The window is painted first; the engine loads behind it, and a click
+// made meanwhile waits for it.
+else requestAnimationFrame(() => setTimeout(loadEngine));

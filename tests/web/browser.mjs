@@ -3,6 +3,7 @@
 import { createServer } from "node:http";
 import { readFile } from "node:fs/promises";
 import { extname, join, normalize } from "node:path";
+import { gzipSync } from "node:zlib";
 import { chromium } from "playwright-core";
 
 const types = {
@@ -16,15 +17,27 @@ const types = {
   ".png": "image/png",
 };
 
-// Serves the site as a static host does; port 0 lets the system pick a free one.
+// Serves the site as a static host does, compressed where the browser takes
+// it; port 0 lets the system pick a free one.
 export async function serve(site) {
+  // Compressed once per content, as a host serves files compressed ahead.
+  const compressed = new Map();
+  const gzip = (body) => {
+    const key = body.toString("base64");
+    if (!compressed.has(key)) compressed.set(key, gzipSync(body, { level: 9 }));
+    return compressed.get(key);
+  };
   const server = createServer(async (request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
     const file = join(site, path.endsWith("/") ? `${path}index.html` : path);
     try {
       const body = await readFile(file);
-      response.writeHead(200, { "Content-Type": types[extname(file)] ?? "application/octet-stream" });
-      response.end(body);
+      const headers = { "Content-Type": types[extname(file)] ?? "application/octet-stream" };
+      const compress = extname(file) !== ".woff2" && extname(file) !== ".png"
+        && /\bgzip\b/.test(request.headers["accept-encoding"] ?? "");
+      if (compress) headers["Content-Encoding"] = "gzip";
+      response.writeHead(200, headers);
+      response.end(compress ? gzip(body) : body);
     } catch {
       response.writeHead(404);
       response.end();

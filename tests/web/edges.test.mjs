@@ -81,3 +81,18 @@ test("with no Japanese font installed the captions take the font shipped with th
     await rm(folder, { recursive: true });
   }
 });
+
+test("a click on ＳＴＡＲＴ the moment it shows waits for an engine still loading", async () => {
+  const context = await browser.newContext();
+  await context.route("**/engine.wasm", async (route) => {
+    await new Promise((resolve) => setTimeout(resolve, 1500));
+    await route.continue();
+  });
+  const page = await context.newPage();
+  await page.goto(server.url, { waitUntil: "commit" });
+  await page.click("#StartButton");
+  assert.notEqual(await page.evaluate(() => document.documentElement.dataset.engine), "ready");
+  await page.waitForSelector('[id="red"]:not([hidden])');
+  assert.ok(await page.isHidden("#StartButton"));
+  await context.close();
+});
