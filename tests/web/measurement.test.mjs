@@ -155,9 +155,18 @@ test("a whole measurement by touch on a phone held upright", async () => {
   assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360, "no horizontal scrolling");
   const cdp = await context.newCDPSession(page);
   const touch = (type, x, y) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: type === "touchEnd" ? [] : [{ x, y }] });
+  // A finger taps at a finger's pace: taps a few milliseconds apart, as
+  // playwright makes them, Chromium's gesture recognizer may merge or drop.
+  const pace = () => page.waitForTimeout(150);
   const finger = {
-    tap: (selector) => page.tap(selector),
-    tapAt: (x, y) => page.touchscreen.tap(x, y),
+    tap: async (selector) => {
+      await pace();
+      await page.tap(selector);
+    },
+    tapAt: async (x, y) => {
+      await pace();
+      await page.touchscreen.tap(x, y);
+    },
     drag: async (x, y, to) => {
       await touch("touchStart", x, y);
       for (let step = 1; step <= 5; ++step) await touch("touchMove", x + ((to - x) * step) / 5, y);
