@@ -19,6 +19,7 @@
 #include "measurement/measurement.h"
 #include "measurement/random.h"
 #include "model/form1.h"
+#include "web/css.h"
 
 #include <emscripten/emscripten.h>
 
@@ -32,15 +33,6 @@
 namespace tintora::web {
 
 namespace {
-
-    std::string hex_colour(model::Colour colour)
-    {
-        auto const drawn = look::shade_of(colour);
-        std::array<char, 8> text {};
-        std::snprintf(text.data(), text.size(), "#%02x%02x%02x", model::channel_of(drawn, 0),
-            model::channel_of(drawn, 1), model::channel_of(drawn, 2));
-        return text.data();
-    }
 
     class Engine {
     public:
@@ -118,7 +110,7 @@ namespace {
                 break;
             case model::Kind::Shape:
                 static_cast<model::Shape&>(control).BackColor.observe(
-                    [this, &name](model::Colour colour) { line("B", name, hex_colour(colour)); });
+                    [this, &name](model::Colour colour) { line("B", name, css_colour(colour)); });
                 break;
             case model::Kind::CommandButton:
                 break;

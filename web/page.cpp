@@ -14,6 +14,7 @@
 #include "model/channels.h"
 #include "model/control_table.h"
 #include "model/form1.h"
+#include "web/css.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,15 +55,6 @@ namespace {
             }
         }
         return out;
-    }
-
-    std::string css_colour(model::Colour colour)
-    {
-        auto const drawn = look::shade_of(colour);
-        char text[8];
-        std::snprintf(text, sizeof text, "#%02x%02x%02x", model::channel_of(drawn, 0),
-            model::channel_of(drawn, 1), model::channel_of(drawn, 2));
-        return text;
     }
 
     // A length of the designed window in CSS pixels, scaled with it.
