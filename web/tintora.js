@@ -264,12 +264,14 @@ function keepForOffline() {
 bind();
 document.documentElement.dataset.bound = "";
 // The buttons could not take the focus while hidden: at opening it goes to
-// the first shown stop of the focus order, which the page marks.
+// the first shown stop of the focus order, which the page marks. Focusing
+// lays the window out, so it waits for the frame that lays it out anyway.
 const focusAtOpening = () => {
   if (document.activeElement === document.body) document.querySelector("#Form1 [autofocus]")?.focus();
 };
-if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", focusAtOpening);
-else focusAtOpening();
+const focusNextFrame = () => requestAnimationFrame(focusAtOpening);
+if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", focusNextFrame);
+else focusNextFrame();
 // The worker starts a process of its own: after the page has loaded, so
 // that it never holds the first paint up.
 addEventListener("load", () => setTimeout(keepForOffline), { once: true });
