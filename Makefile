@@ -51,7 +51,7 @@ bench:
 	cmake --preset web
 	cmake --build --preset web
 	node bench/web.mjs size build/web/site --max 102400
-	node bench/web.mjs report build/web/site bench/web-floor build/bench/bench/engine_loop build/web/bench/engine_loop.js 15
+	node bench/web.mjs report build/web/site bench/web-floor build/bench/bench/engine_loop build/web/bench/engine_loop.js 31
 
 # The Debian package, from the release build: build/release/tintora_*.deb,
 # checked by lintian.

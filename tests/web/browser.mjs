@@ -19,7 +19,7 @@ const types = {
 
 // Serves the site as a static host does, compressed where the browser takes
 // it; port 0 lets the system pick a free one.
-export async function serve(site) {
+export async function serve(site, host = "127.0.0.1") {
   // Compressed once per content, as a host serves files compressed ahead.
   const compressed = new Map();
   const gzip = (body) => {
@@ -43,8 +43,8 @@ export async function serve(site) {
       response.end();
     }
   });
-  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+  await new Promise((resolve) => server.listen(0, host, resolve));
+  return { url: `http://${host}:${server.address().port}/`, close: () => server.close() };
 }
 
 const flags = ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
