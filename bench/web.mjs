@@ -16,7 +16,7 @@ import { mkdtemp, readFile, rm } from "node:fs/promises";
 import { tmpdir } from "node:os";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
-import { launch, serve } from "../tests/web/browser.mjs";
+import { clickStartEarly, executablePath, flags, launch, serve } from "../tests/web/browser.mjs";
 
 const [mode, site, ...rest] = process.argv.slice(2);
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -47,10 +47,9 @@ async function size() {
 // page creates and so slows a page with script more than one without.
 async function bareChromium() {
   const profile = await mkdtemp(join(tmpdir(), "tintora-fcp-"));
-  const chromium = spawn(process.env.CHROMIUM ?? "/usr/bin/chromium", [
-    "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
-    "--disable-sync", "--no-first-run", "--remote-debugging-pipe", `--user-data-dir=${profile}`, "about:blank",
-  ], { stdio: ["ignore", "ignore", "ignore", "pipe", "pipe"] });
+  const chromium = spawn(executablePath,
+    ["--headless", ...flags, "--remote-debugging-pipe", `--user-data-dir=${profile}`, "about:blank"],
+    { stdio: ["ignore", "ignore", "ignore", "pipe", "pipe"] });
   const [toBrowser, fromBrowser] = [chromium.stdio[3], chromium.stdio[4]];
   let last = 0;
   const answers = new Map();
@@ -122,22 +121,6 @@ async function firstPaint(browser, folder) {
   return fcp;
 }
 
-// A click the moment ＳＴＡＲＴ shows, with the engine held back a second.
-async function earlyClick(browser, url) {
-  const context = await browser.newContext();
-  await context.route("**/engine.wasm", async (route) => {
-    await new Promise((resolve) => setTimeout(resolve, 1000));
-    await route.continue();
-  });
-  const page = await context.newPage();
-  await page.goto(url, { waitUntil: "commit" });
-  await page.click("#StartButton");
-  const loading = await page.evaluate(() => document.documentElement.dataset.engine !== "ready");
-  await page.waitForSelector('[id="red"]:not([hidden])', { timeout: 10000 });
-  await context.close();
-  return loading;
-}
-
 // From the key event until the value label and patch Ａ show the new value:
 // the handler's time, and the time to the next frame, read in the page.
 async function barStep(browser, url) {
@@ -187,7 +170,7 @@ async function report() {
   const ratio = median(fcp.ours.map((ours, i) => ours / fcp.floor[i]));
   const ours = await serve(site);
   const browser = await launch();
-  const early = await earlyClick(browser, ours.url);
+  const early = (await clickStartEarly(browser, ours.url, 1000)).loading;
   const [shown, frame] = await barStep(browser, ours.url);
   const version = browser.version();
   await browser.close();

@@ -223,14 +223,19 @@ function bind() {
   for (const kind of ["pointerup", "pointercancel", "lostpointercapture"]) document.addEventListener(kind, stopRepeat);
 }
 
+// Runs then() once the whole window has been parsed: the script may run
+// before that.
+function whenParsed(then) {
+  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", then);
+  else then();
+}
+
 function cannotRun(error) {
   if (error) console.error(error);
-  const show = () => {
+  whenParsed(() => {
     window1()?.remove();
     document.getElementById("cannot-run").hidden = false;
-  };
-  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", show);
-  else show();
+  });
 }
 
 // Keeps the site for use with no network. A new version found at start
@@ -266,12 +271,11 @@ document.documentElement.dataset.bound = "";
 // The buttons could not take the focus while hidden: at opening it goes to
 // the first shown stop of the focus order, which the page marks. Focusing
 // lays the window out, so it waits for the frame that lays it out anyway.
-const focusAtOpening = () => {
-  if (document.activeElement === document.body) document.querySelector("#Form1 [autofocus]")?.focus();
-};
-const focusNextFrame = () => requestAnimationFrame(focusAtOpening);
-if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", focusNextFrame);
-else focusNextFrame();
+whenParsed(() =>
+  requestAnimationFrame(() => {
+    if (document.activeElement === document.body) document.querySelector("#Form1 [autofocus]")?.focus();
+  }),
+);
 // The worker starts a process of its own: after the page has loaded, so
 // that it never holds the first paint up.
 addEventListener("load", () => setTimeout(keepForOffline), { once: true });

@@ -47,9 +47,10 @@ export async function serve(site, host = "127.0.0.1") {
   return { url: `http://${host}:${server.address().port}/`, close: () => server.close() };
 }
 
-const flags = ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+// Debian's Chromium, and the flags every launch of it here shares.
+export const flags = ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
   "--disable-sync", "--no-first-run"];
-const executablePath = process.env.CHROMIUM ?? "/usr/bin/chromium";
+export const executablePath = process.env.CHROMIUM ?? "/usr/bin/chromium";
 
 // A browser with a profile of its own on disk, as a user's is: not
 // incognito, so that it may offer to install the page.
@@ -64,6 +65,25 @@ export async function launch(env = {}) {
     executablePath,
     args: flags,
   });
+}
+
+// A click on ＳＴＡＲＴ the moment it shows, with the engine held back for
+// holdMs. Says whether the engine was still loading when the click was
+// made; resolves once the click has been handled (the red bar shows).
+export async function clickStartEarly(browser, url, holdMs) {
+  const context = await browser.newContext();
+  await context.route("**/engine.wasm", async (route) => {
+    await new Promise((resolve) => setTimeout(resolve, holdMs));
+    await route.continue();
+  });
+  const page = await context.newPage();
+  await page.goto(url, { waitUntil: "commit" });
+  await page.click("#StartButton");
+  const loading = await page.evaluate(() => document.documentElement.dataset.engine !== "ready");
+  await page.waitForSelector('[id="red"]:not([hidden])');
+  const startHidden = await page.isHidden("#StartButton");
+  await context.close();
+  return { loading, startHidden };
 }
 
 // A page with the site open, where every console error or warning and

@@ -6,7 +6,7 @@ import assert from "node:assert/strict";
 import { mkdtemp, rm, writeFile } from "node:fs/promises";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
-import { launch, open, serve, site } from "./browser.mjs";
+import { clickStartEarly, launch, open, serve, site } from "./browser.mjs";
 
 const server = await serve(site);
 const browser = await launch();
@@ -83,16 +83,7 @@ test("with no Japanese font installed the captions take the font shipped with th
 });
 
 test("a click on ＳＴＡＲＴ the moment it shows waits for an engine still loading", async () => {
-  const context = await browser.newContext();
-  await context.route("**/engine.wasm", async (route) => {
-    await new Promise((resolve) => setTimeout(resolve, 1500));
-    await route.continue();
-  });
-  const page = await context.newPage();
-  await page.goto(server.url, { waitUntil: "commit" });
-  await page.click("#StartButton");
-  assert.notEqual(await page.evaluate(() => document.documentElement.dataset.engine), "ready");
-  await page.waitForSelector('[id="red"]:not([hidden])');
-  assert.ok(await page.isHidden("#StartButton"));
-  await context.close();
+  const { loading, startHidden } = await clickStartEarly(browser, server.url, 1500);
+  assert.ok(loading, "the engine was still loading when ＳＴＡＲＴ was clicked");
+  assert.ok(startHidden);
 });

@@ -6,15 +6,14 @@
 // named category scores below 100.
 import lighthouse from "lighthouse";
 import * as chromeLauncher from "chrome-launcher";
-import { serve } from "./browser.mjs";
+import { executablePath, flags, serve } from "./browser.mjs";
 
 const [site, ...rest] = process.argv.slice(2);
 const required = rest[0] === "--require" ? rest.slice(1) : [];
 const server = await serve(site);
 const chrome = await chromeLauncher.launch({
-  chromePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-  chromeFlags: ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync", "--no-first-run"],
+  chromePath: executablePath,
+  chromeFlags: ["--headless=new", ...flags],
 });
 let failed = false;
 try {
