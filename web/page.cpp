@@ -82,6 +82,9 @@ namespace {
         return out + ":not([hidden])";
     }
 
+    // A bar move as the engine takes it from the page.
+    int move_number(look::BarMove move) { return static_cast<int>(move); }
+
     // The font families of a typeface: the designed names and the desktop's
     // stand-ins first, then the subset shipped with the page.
     std::string families(look::Typeface typeface)
@@ -202,9 +205,14 @@ namespace {
                    "aria-label=\""
                 << escaped(spoken.name) << "\" aria-valuemin=\"" << model::HScrollBar::Min
                 << "\" aria-valuemax=\"" << model::HScrollBar::Max << "\" aria-valuenow=\""
-                << model::HScrollBar::opening_value << "\"" << common
-                << "><span class=\"arrow less\"></span><span class=\"track\"><span class=\"thumb\">"
-                << "</span></span><span class=\"arrow more\"></span></div>";
+                << model::HScrollBar::opening_value << "\""
+                << common
+                // Each part of the bar names the engine's move it makes when pressed.
+                << "><span class=\"arrow less\" data-move=\"" << move_number(look::BarMove::StepLess)
+                << "\"></span><span class=\"track\" data-less=\"" << move_number(look::BarMove::PageLess)
+                << "\" data-more=\"" << move_number(look::BarMove::PageMore)
+                << "\"><span class=\"thumb\"></span></span><span class=\"arrow more\" data-move=\""
+                << move_number(look::BarMove::StepMore) << "\"></span></div>";
             break;
         }
         case model::Kind::Shape:

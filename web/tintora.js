@@ -95,12 +95,6 @@ function drop(bar, value) {
   raise(() => engine._tintora_drop(index, value, focusedIndex()));
 }
 
-// The moves the engine knows (look::BarMove), by the part of the bar pressed.
-const StepLess = 0;
-const StepMore = 1;
-const PageLess = 2;
-const PageMore = 3;
-
 // Ends the program: the tab closes where the browser lets a page close
 // itself; otherwise the window is taken off the page, as a closed window
 // is, and nothing is left running. A reload starts afresh.
@@ -152,15 +146,16 @@ function pressBar(bar, event) {
   if (!part) return;
   bar.setPointerCapture(event.pointerId);
   if (part.classList.contains("arrow")) {
-    const barMove = part.classList.contains("less") ? StepLess : StepMore;
+    const barMove = Number(part.dataset.move);
     holdAndRepeat(part, () => move(bar, barMove), () => true);
   } else if (part.classList.contains("track")) {
     // Towards the pointer, until the thumb is under it.
     const x = event.clientX;
-    const towards = x < thumbCentre(bar) ? PageLess : PageMore;
+    const less = x < thumbCentre(bar);
+    const towards = Number(less ? part.dataset.less : part.dataset.more);
     const short = () => {
       const thumb = bar.querySelector(".thumb").getBoundingClientRect();
-      return towards === PageLess ? x < thumb.left : x > thumb.right;
+      return less ? x < thumb.left : x > thumb.right;
     };
     holdAndRepeat(part, () => move(bar, towards), short);
   } else {
