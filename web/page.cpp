@@ -1,13 +1,13 @@
 // Writes the web edition's page from the window's tables: the HTML with all
-// 50 controls in their opening state, the style sheet with every place,
-// look and font, and the characters each typeface must show, from which
-// the build makes the shipped font subsets. Nothing here is a second copy
-// of a table: a caption, place or colour changed in a table changes the
-// page at the next build.
+// 50 controls in their opening state and, inside it, the style sheet with
+// every place, look and font; and the characters each typeface must show,
+// from which the build makes the shipped font subsets. Nothing here is a
+// second copy of a table: a caption, place or colour changed in a table
+// changes the page at the next build.
 //
 // Usage: tintora_page SITE_DIRECTORY GLYPH_DIRECTORY STYLE_SHEET
 // The page's own style sheet (the looks every control of a kind shares)
-// comes first in the site's tintora.css, the tables' rules after it.
+// comes first in the page's style, the tables' rules after it.
 
 #include "look/look.h"
 #include "look/spoken.h"
@@ -16,7 +16,10 @@
 #include "model/form1.h"
 #include "web/css.h"
 
+#include <emscripten/emscripten.h>
+
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -33,6 +36,20 @@ namespace tintora::web {
 namespace {
 
     using look::Face;
+
+    // The writer runs under Node at build time, whose crypto module gives
+    // the SHA-256 a page's policy names an inline style by.
+    EM_JS(void, sha256_base64, (char const* text, char* digest, int size), {
+        stringToUTF8(require("node:crypto").createHash("sha256").update(UTF8ToString(text)).digest("base64"),
+            digest, size);
+    });
+
+    std::string policy_hash(std::string const& text)
+    {
+        std::array<char, 64> digest {};
+        sha256_base64(text.c_str(), digest.data(), static_cast<int>(digest.size()));
+        return std::string("'sha256-") + digest.data() + "'";
+    }
 
     std::string escaped(std::string_view text)
     {
@@ -119,7 +136,7 @@ namespace {
         // The numbers every number label may show.
         Page() { remember_glyphs(look::Typeface::PGothic, "0123456789-"); }
 
-        std::string html();
+        std::string html(std::string const& style);
         std::string css();
         std::string manifest();
         std::map<look::Typeface, std::set<std::string>> const& glyphs() const { return m_glyph_sets; }
@@ -243,7 +260,7 @@ namespace {
         out << "\n";
     }
 
-    std::string Page::html()
+    std::string Page::html(std::string const& style)
     {
         std::ostringstream out;
         out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -254,17 +271,22 @@ namespace {
             << "<link rel=\"manifest\" href=\"manifest.webmanifest\">\n"
             << "<link rel=\"icon\" href=\"icons/tintora.svg\" type=\"image/svg+xml\">\n"
             << "<link rel=\"apple-touch-icon\" href=\"icons/tintora-192.png\">\n"
-            << "<link rel=\"stylesheet\" href=\"tintora.css\">\n"
+            // The style comes in the page, so that the first paint waits for
+            // no other file.
+            << "<style>" << style
+            << "</style>\n"
             // The script runs as soon as it arrives, whether or not the window
             // has been parsed or painted yet; the buttons show once it listens.
             << "<script type=\"module\" src=\"tintora.js\" async></script>\n"
             // Only the site's own files, no inline script, no eval: WebAssembly
-            // is the one exception. The policy comes after the head's own
+            // is the one exception; and no inline style but the page's own,
+            // named by its hash. The policy comes after the head's own
             // references, all of them the site's: a policy element stops the
             // browser's look-ahead, which would otherwise wait to fetch the
-            // style sheet and the script until the parser reaches it.
+            // script and the fonts until the parser reaches it.
             << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'self'; script-src 'self' "
-               "'wasm-unsafe-eval'; object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
+               "'wasm-unsafe-eval'; style-src "
+            << policy_hash(style) << "; object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
             << "</head>\n<body>\n"
                "<main>\n"
             << "<div id=\"Form1\">\n";
@@ -375,10 +397,10 @@ int main(int argc, char** argv)
     std::string const site = argv[1];
     std::string const glyphs = argv[2];
     tintora::web::Page page;
-    std::ofstream(site + "/index.html") << page.html();
+    std::ostringstream style;
+    style << std::ifstream(argv[3]).rdbuf() << page.css();
+    std::ofstream(site + "/index.html") << page.html(style.str());
     std::ofstream(site + "/manifest.webmanifest") << page.manifest();
-    std::ifstream const own(argv[3]);
-    std::ofstream(site + "/tintora.css") << own.rdbuf() << page.css();
     for (auto const& [typeface, set] : page.glyphs()) {
         std::ofstream out(
             glyphs + (typeface == tintora::look::Typeface::Gothic ? "/gothic.txt" : "/pgothic.txt"));

@@ -62,17 +62,25 @@ test("installable, asking nothing of other sites, storing nothing, and whole wit
   const stored = await page.evaluate(async () => [localStorage.length, sessionStorage.length, (await indexedDB.databases()).length]);
   assert.deepEqual(stored, [0, 0, 0]);
   assert.deepEqual(problems, []);
-  // The policy stands: a script written into the page is refused.
-  const refused = await page.evaluate(
-    () =>
-      new Promise((resolve) => {
-        document.addEventListener("securitypolicyviolation", (event) => resolve(event.effectiveDirective));
-        const script = document.createElement("script");
-        script.textContent = "window.ran = true";
-        document.head.append(script);
-      }),
-  );
-  assert.equal(refused, "script-src-elem");
+  // The policy stands: a script or a style written into the page is refused.
+  for (const [tag, text, directive] of [
+    ["script", "window.ran = true", "script-src-elem"],
+    ["style", "body { display: none }", "style-src-elem"],
+  ]) {
+    const refused = await page.evaluate(
+      ([tag, text]) =>
+        new Promise((resolve) => {
+          document.addEventListener("securitypolicyviolation", (event) => resolve(event.effectiveDirective), {
+            once: true,
+          });
+          const element = document.createElement(tag);
+          element.textContent = text;
+          document.head.append(element);
+        }),
+      [tag, text],
+    );
+    assert.equal(refused, directive);
+  }
 });
 
 const rewriteWorker = () =>
@@ -95,25 +103,25 @@ test("a changed site is taken whole at the next start, and a half-changed one no
   await page.close();
 
   // Half an update: a new worker, but a file still of the old version.
-  await appendFile(join(copy, "tintora.css"), "\n/* next */\n");
+  await appendFile(join(copy, "tintora.js"), "\n// next\n");
   await rewriteWorker();
-  const old = await readFile(join(site, "tintora.css"));
-  await cp(join(site, "tintora.css"), join(copy, "tintora.css"));
+  const old = await readFile(join(site, "tintora.js"));
+  await cp(join(site, "tintora.js"), join(copy, "tintora.js"));
   page = await start();
   await page.waitForTimeout(1000);
   assert.deepEqual(await kept(page), [first], "the half-changed version is refused");
-  assert.equal(await page.evaluate(() => fetch("tintora.css").then((r) => r.text())), old.toString());
+  assert.equal(await page.evaluate(() => fetch("tintora.js").then((r) => r.text())), old.toString());
   await page.close();
 
   // The whole update: the next start shows the new version, every file of it.
-  await appendFile(join(copy, "tintora.css"), "\n/* next */\n");
+  await appendFile(join(copy, "tintora.js"), "\n// next\n");
   page = await start();
   await page.waitForEvent("load", { timeout: 20000 });
   await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
   const navigation = await page.evaluate(() => performance.getEntriesByType("navigation")[0].type);
   assert.equal(navigation, "reload", "the page came again, whole, in the new version");
-  const css = await page.evaluate(() => fetch("tintora.css").then((response) => response.text()));
-  assert.ok(css.endsWith("/* next */\n"));
+  const script = await page.evaluate(() => fetch("tintora.js").then((response) => response.text()));
+  assert.ok(script.endsWith("// next\n"));
   const names = await page.evaluate(() => caches.keys());
   assert.equal(names.length, 1);
   assert.notEqual(names[0], first);
