@@ -271,9 +271,26 @@ whenParsed(() =>
     if (document.activeElement === document.body) document.querySelector("#Form1 [autofocus]")?.focus();
   }),
 );
-// The worker starts a process of its own: after the page has loaded, so
-// that it never holds the first paint up.
-addEventListener("load", () => setTimeout(keepForOffline), { once: true });
+// Runs then() once the window's first paint is on the screen: what runs
+// between the paint and its showing (compiling the engine, starting the
+// worker) competes with the browser for the machine and holds it up. A
+// browser that does not tell of its paints is given a second.
+function whenPainted(then) {
+  let done = false;
+  const once = () => {
+    if (!done) then();
+    done = true;
+  };
+  if (PerformanceObserver.supportedEntryTypes?.includes("paint")) {
+    new PerformanceObserver((list, observer) => {
+      if (!list.getEntriesByName("first-contentful-paint").length) return;
+      observer.disconnect();
+      once();
+    }).observe({ type: "paint", buffered: true });
+  }
+  setTimeout(once, 1000);
+}
+
 function loadEngine() {
   import("./engine.js")
     .then((module) => module.default())
@@ -286,7 +303,14 @@ function loadEngine() {
     .catch(cannotRun);
 }
 
-if (typeof WebAssembly !== "object") cannotRun();
 // The window is painted first; the engine loads behind it, and a click
-// made meanwhile waits for it.
-else requestAnimationFrame(() => setTimeout(loadEngine));
+// made meanwhile waits for it. The worker starts a process of its own, once
+// the page has loaded as well.
+if (typeof WebAssembly !== "object") cannotRun();
+else {
+  whenPainted(() => {
+    loadEngine();
+    if (document.readyState === "complete") setTimeout(keepForOffline);
+    else addEventListener("load", () => setTimeout(keepForOffline), { once: true });
+  });
+}
