@@ -218,16 +218,19 @@ function bind() {
   for (const kind of ["pointerup", "pointercancel", "lostpointercapture"]) document.addEventListener(kind, stopRepeat);
 }
 
-// Runs then() once the whole window has been parsed: the script may run
-// before that.
-function whenParsed(then) {
-  if (document.readyState === "loading") document.addEventListener("DOMContentLoaded", then);
-  else then();
+// Runs then() once the document has got as far as state, now if it has:
+// "interactive", the whole window parsed (the script may run before that),
+// or "complete", every file the page asked for loaded.
+const reachedBy = { interactive: "DOMContentLoaded", complete: "load" };
+function whenDocument(state, then) {
+  const order = ["loading", "interactive", "complete"];
+  if (order.indexOf(document.readyState) >= order.indexOf(state)) then();
+  else addEventListener(reachedBy[state], then, { once: true });
 }
 
 function cannotRun(error) {
   if (error) console.error(error);
-  whenParsed(() => {
+  whenDocument("interactive", () => {
     window1()?.remove();
     document.getElementById("cannot-run").hidden = false;
   });
@@ -266,7 +269,7 @@ document.documentElement.dataset.bound = "";
 // The buttons could not take the focus while hidden: at opening it goes to
 // the first shown stop of the focus order, which the page marks. Focusing
 // lays the window out, so it waits for the frame that lays it out anyway.
-whenParsed(() =>
+whenDocument("interactive", () =>
   requestAnimationFrame(() => {
     if (document.activeElement === document.body) document.querySelector("#Form1 [autofocus]")?.focus();
   }),
@@ -278,8 +281,9 @@ whenParsed(() =>
 function whenPainted(then) {
   let done = false;
   const once = () => {
-    if (!done) then();
+    if (done) return;
     done = true;
+    then();
   };
   if (PerformanceObserver.supportedEntryTypes?.includes("paint")) {
     new PerformanceObserver((list, observer) => {
@@ -310,7 +314,6 @@ if (typeof WebAssembly !== "object") cannotRun();
 else {
   whenPainted(() => {
     loadEngine();
-    if (document.readyState === "complete") setTimeout(keepForOffline);
-    else addEventListener("load", () => setTimeout(keepForOffline), { once: true });
+    whenDocument("complete", () => setTimeout(keepForOffline));
   });
 }
