@@ -396,9 +396,14 @@ int main(int argc, char** argv)
     }
     std::string const site = argv[1];
     std::string const glyphs = argv[2];
+    std::ifstream const own(argv[3]);
+    if (!own) {
+        std::fprintf(stderr, "tintora_page: cannot read %s\n", argv[3]);
+        return 1;
+    }
     tintora::web::Page page;
     std::ostringstream style;
-    style << std::ifstream(argv[3]).rdbuf() << page.css();
+    style << own.rdbuf() << page.css();
     std::ofstream(site + "/index.html") << page.html(style.str());
     std::ofstream(site + "/manifest.webmanifest") << page.manifest();
     for (auto const& [typeface, set] : page.glyphs()) {
