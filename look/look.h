@@ -222,19 +222,23 @@ inline constexpr std::array<SpokenWords, 6> spoken_words { {
     { "Label20", "", "点数", true },
     { "Label2(1)", "", "キーボードでは、Tab でＳＴＡＲＴに移り、Space か Enter で押します。" },
     { "Label2(2)", "",
-        "キーボードでは、バーを矢印キーと Page Up、Page Down で動かし、Tab で「確定」に移って押します。" },
+        "キーボードでは、バーを矢印キーと Page Up、Page Down で動かし、Tab を3回押してＥＮＤとその色のボタンを"
+        "過ぎ、「確定」に移って Space か Enter で押します。" },
     { "Label21", "", keys_for_the_bar },
 } };
 
 // What the screen reader is told once a button's handler is done: which
 // channel's stage has opened and how to match it, a channel's result, or
 // the score. The buttons that open a stage are the channel buttons and these,
-// which open the red one.
+// which open the red one. The stage's sentence is heard with the focus on
+// the stage's bar, and names the Tab presses from there to 確定 (%2) and the
+// controls they pass (%3), as the focus order has them.
 inline constexpr std::array<std::string_view, 2> red_stage_openers { "StartButton", "SaisokuteiButton" };
 inline constexpr std::string_view score_button = "Command6";
 inline constexpr std::string_view stage_sentence
     = "%1の段階です。矢印キーで1ずつ、Page Up と Page Down で10ずつバーを動かしてＡをＢに合わせ、Tab "
-      "で確定に移って押してください。";
+      "を%2回押して%3を過ぎ、確定に移って Space か Enter で押してください。";
+inline constexpr std::string_view list_separator = "、";
 inline constexpr std::string_view result_sentence = "%1 確定値 %2 正解 %3 誤差 %4 判定 %5";
 inline constexpr std::string_view score_sentence = "点数 %1";
 inline constexpr std::string_view minus_word = "マイナス";

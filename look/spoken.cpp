@@ -44,6 +44,48 @@ namespace {
         return 0;
     }
 
+    std::string_view caption_of(std::string_view name)
+    {
+        return std::find_if(model::control_table.begin(), model::control_table.end(),
+            [name](model::ControlRow const& row) { return row.name == name; })
+            ->caption;
+    }
+
+    // The stage a button's handler has just opened, or null: ＳＴＡＲＴ and
+    // 再測定 open the red one, a channel button its own.
+    model::Channel const* stage_opened_by(model::Form1& form, model::Control const& control)
+    {
+        if (std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
+            != red_stage_openers.end())
+            return &model::red_channel;
+        for (auto const& channel : model::channels) {
+            if (&control == &form.button(channel.channel_button))
+                return &channel;
+        }
+        return nullptr;
+    }
+
+    // How a stage is told: the channel, and the way by Tab from its bar to
+    // its 確定 through the controls shown now, as the focus order has them.
+    std::string stage_told(model::Form1& form, model::Channel const& channel)
+    {
+        auto const& bar = form.bar(channel.bar).name();
+        auto const& confirm = form.button(channel.confirm_button).name();
+        auto stop = std::find_if(
+            tab_stops.begin(), tab_stops.end(), [&bar](TabStop const& each) { return each.control == bar; });
+        std::string passed;
+        int presses = 1;
+        for (++stop; stop != tab_stops.end() && stop->control != confirm; ++stop) {
+            if (!form.control(stop->control).Visible)
+                continue;
+            if (!passed.empty())
+                passed += list_separator;
+            passed += caption_of(stop->control);
+            ++presses;
+        }
+        return filled(stage_sentence, { word_of(channel), std::to_string(presses), passed });
+    }
+
 }
 
 Spoken spoken_of(model::Form1& form, model::Control const& control)
@@ -114,12 +156,9 @@ std::string announcement_after(model::Form1& form, model::Control const& control
         return {};
     auto const caption
         = [&form](model::LabelName name) -> std::string_view { return form.label(name).Caption.get(); };
-    if (std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
-        != red_stage_openers.end())
-        return filled(stage_sentence, { word_of(model::red_channel) });
+    if (auto const* stage = stage_opened_by(form, control))
+        return stage_told(form, *stage);
     for (auto const& channel : model::channels) {
-        if (&control == &form.button(channel.channel_button))
-            return filled(stage_sentence, { word_of(channel) });
         if (&control == &form.button(channel.confirm_button)) {
             std::string_view mark;
             for (auto const array : model::mark_arrays) {
@@ -151,8 +190,11 @@ model::Control* first_shown_tab_stop(model::Form1& form)
     return nullptr;
 }
 
-model::Control* focus_after_handler(model::Form1& form, model::Control const* focused)
+model::Control* focus_after_handler(
+    model::Form1& form, model::Control const& handled, model::Control const* focused)
 {
+    if (auto const* stage = stage_opened_by(form, handled))
+        return &form.bar(stage->bar);
     if (focused == nullptr || focused->Visible)
         return nullptr;
     for (auto const& stop : tab_stops) {

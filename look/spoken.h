@@ -34,12 +34,15 @@ std::string announcement_after(model::Form1& form, model::Control const& control
 // the focus ("ＥＮＤ", since the bars before it are hidden).
 model::Control* first_shown_tab_stop(model::Form1& form);
 
-// Where the focus goes once a handler is done. A handler that hid the
-// focused control leaves the focus to the next step: the first shown control
-// in the focus order other than "ＥＮＤ" (after ＳＴＡＲＴ the red bar, after a
-// 確定 the next channel's button or PUSH), so that the next Space or Enter
-// never ends the program by chance. Null where the focus may stay.
-model::Control* focus_after_handler(model::Form1& form, model::Control const* focused);
+// Where the focus goes once the handler of a control is done. A handler that
+// opened a stage (ＳＴＡＲＴ, 再測定, R, G, B) gives it to the stage's bar,
+// where the keys its sentence names match Ａ to Ｂ, however the button was
+// pressed. A handler that hid the focused control leaves the focus to the
+// next step: the first shown control in the focus order other than "ＥＮＤ"
+// (after a 確定 the next channel's button or PUSH), so that the next Space or
+// Enter never ends the program by chance. Null where the focus may stay.
+model::Control* focus_after_handler(
+    model::Form1& form, model::Control const& handled, model::Control const* focused);
 
 // The moves of a scroll bar, as its end arrows, its track and its keys make them.
 enum class BarMove { StepLess, StepMore, PageLess, PageMore, ToMin, ToMax };

@@ -184,13 +184,11 @@ bool FormWindow::focusNextPrevChild(bool next)
     return QWidget::focusNextPrevChild(next);
 }
 
-// The widget of the control that takes the focus after a handler, if any.
-void FormWindow::pass_focus_on_from(QWidget* focused)
+// Gives the focus to the control that takes it after a handler, if any.
+void FormWindow::pass_focus_on(model::Control const& handled, QWidget* focused)
 {
-    if (focused == nullptr)
-        return;
-    auto const* control = control_of(focused);
-    if (auto const* next = focus_after_handler(m_form, control))
+    auto const* control = focused == nullptr ? nullptr : control_of(focused);
+    if (auto const* next = focus_after_handler(m_form, handled, control))
         widget_of(next->name())->setFocus(Qt::OtherFocusReason);
 }
 
@@ -226,7 +224,7 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
         m_error_sink(control.name() + "." + event + ": unknown error");
     }
     m_handling = false;
-    pass_focus_on_from(focused);
+    pass_focus_on(control, focused);
     if (auto const sentence = announcement_after(m_form, control); !sentence.empty())
         m_announcer->announce(to_qstring(sentence));
     flush_paint();

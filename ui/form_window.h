@@ -53,7 +53,7 @@ private:
     void describe_for_screen_readers(model::Control const& control, QWidget& widget);
     void point_hint_at_bar_ends();
     model::Control const* control_of(QWidget const* widget) const;
-    void pass_focus_on_from(QWidget* focused);
+    void pass_focus_on(model::Control const& handled, QWidget* focused);
 
     // Runs a model event raised by the user. An error must not unwind through
     // the toolkit's event loop, so it stops here and goes to the error sink.

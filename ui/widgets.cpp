@@ -414,11 +414,13 @@ void BarWidget::keyPressEvent(QKeyEvent* event)
 }
 
 // The style draws no sign of the focus on a scroll bar; this one is framed
-// in the highlight colour while it has the focus, as buttons are.
+// in the highlight colour while it has the focus, once the user has taken to
+// the keyboard: a bar that a click on R, G or B gave the focus to shows no
+// frame to someone who uses only the mouse.
 void BarWidget::paintEvent(QPaintEvent* event)
 {
     QScrollBar::paintEvent(event);
-    if (!hasFocus())
+    if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
         return;
     QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::Highlight), 2));

@@ -59,7 +59,7 @@ namespace {
                 m_changes = "E\t" + control->name() + "." + event + ": " + error.what();
                 return m_changes.c_str();
             }
-            if (auto const* next = look::focus_after_handler(m_form, focused))
+            if (auto const* next = look::focus_after_handler(m_form, *control, focused))
                 line("F", next->name());
             if (auto const sentence = look::announcement_after(m_form, *control); !sentence.empty())
                 m_changes += "A\t" + sentence + "\n";

@@ -12,6 +12,8 @@ const window1 = () => document.getElementById("Form1");
 // Events that come before the engine has loaded wait here, in order.
 let engine = null;
 const waiting = [];
+// Whether the user's last press was a key rather than a pointer.
+let byKeyboard = false;
 
 // Arrows and the track repeat while held, as on the desktop: a first step at
 // once, more after a pause, then steadily.
@@ -58,7 +60,8 @@ function apply(changes) {
         element.style.background = value;
         break;
       case "F":
-        element.focus();
+        // Marked as the keyboard's focus only where the keyboard led here.
+        element.focus({ focusVisible: byKeyboard });
         break;
       case "A":
         // A new text node each time, so that the same sentence twice in a
@@ -216,6 +219,8 @@ function bind() {
     if (bar) pressBar(bar, event);
   });
   for (const kind of ["pointerup", "pointercancel", "lostpointercapture"]) document.addEventListener(kind, stopRepeat);
+  document.addEventListener("keydown", () => (byKeyboard = true), { capture: true });
+  document.addEventListener("pointerdown", () => (byKeyboard = false), { capture: true });
 }
 
 // Runs then() once the document has got as far as state, now if it has:

@@ -3,8 +3,10 @@
 openbox, reading where the focus stands over AT-SPI after every step.
 
 When a button the user pressed goes away, the focus goes to the next step's
-control, never to ＥＮＤ (where one more Space would end the program); where
-the pressed button stays, the focus stays on it. Run it inside its own D-Bus
+control, never to ＥＮＤ (where one more Space would end the program); a
+button that opens a stage (ＳＴＡＲＴ, R, G, B, 再測定) gives it to the stage's
+bar, and from there three Tabs reach 確定, as the program tells. Where the
+pressed button stays, the focus stays on it. Run it inside its own D-Bus
 session:
 
     dbus-run-session -- keyboard_focus.py TINTORA
@@ -27,17 +29,19 @@ STEPS = [
     (["Tab"], "ＳＴＡＲＴ"),
     (["space"], "赤"),
     (["Right", "Right", "Page_Down"], "赤"),
-    ("to 確定", "確定"),
+    (["Tab", "Tab"], "R"),
+    (["space"], "赤"),
+    (["Tab", "Tab", "Tab"], "確定"),
     (["space"], "G"),
-    (["space"], "G"),
-    ("to 緑", "緑"),
+    (["space"], "緑"),
     (["Left"], "緑"),
-    ("to 確定", "確定"),
+    (["Tab", "Tab", "Tab"], "確定"),
     (["Return"], "B"),
-    (["Return"], "B"),
-    ("to 青", "青"),
+    (["Return"], "青"),
+    (["Tab", "Tab"], "B"),
+    (["Return"], "青"),
     (["End"], "青"),
-    ("to 確定", "確定"),
+    (["Tab", "Tab", "Tab"], "確定"),
     (["space"], "PUSH"),
     (["space"], "PUSH"),
     ("to 再測定", "再測定"),

@@ -145,10 +145,23 @@ class Keyboard:
 
 
 def stage(keys, key, channel, step):
+    """Opens a stage; returns how many Tabs its sentence says lead to 確定."""
     heard = keys.press(key, lambda s: f"{channel}の段階" in s)
-    check(any(f"{channel}の段階" in s and "矢印キー" in s for s in heard),
-          f"{step}: Orca says the {channel} stage has opened and how to match it: {heard}")
+    told = next((s for s in heard if f"{channel}の段階" in s), "")
+    check("矢印キー" in told, f"{step}: Orca says the {channel} stage has opened and how to match it: {heard}")
     check(not any(s.startswith(END_FOCUSED) for s in heard), f"{step}: ＥＮＤ is not presented as focused")
+    presses = re.search(r"Tab を(\d+)回", told)
+    check(presses is not None, f"{step}: the sentence says how many Tabs lead to 確定: {told}")
+    return int(presses.group(1)) if presses else 0
+
+
+def follow_to_confirm(keys, presses, channel):
+    """Does what the stage's sentence says, from where the focus stands."""
+    heard = []
+    for _ in range(presses):
+        heard += keys.press("Tab", lambda s: s and not s.startswith("tab"), 5)
+    check(bool(heard) and heard[-1].startswith("確定"),
+          f"{channel}: {presses} Tabs from the bar, as told, reach 確定: {heard}")
 
 
 def confirm(keys, key, channel, chosen):
@@ -174,20 +187,21 @@ def measurement(orca, tintora):
               "Orca presents the window and the focus on ＥＮＤ")
         keys = Keyboard(orca, window)
         check(keys.tab_to("ＳＴＡＲＴ"), "Tab reaches ＳＴＡＲＴ")
-        stage(keys, "space", "赤", "ＳＴＡＲＴ")
+        presses = stage(keys, "space", "赤", "ＳＴＡＲＴ")
         for key in ("Right", "Right", "Right"):
             keys.press(key, lambda s: s.startswith("15"))
-        check(keys.tab_to("確定"), "Tab reaches the red 確定")
+        follow_to_confirm(keys, presses, "赤")
         errors = [confirm(keys, "space", "赤", 153)]
-        stage(keys, "space", "緑", "G")
-        check(keys.tab_to("緑"), "Tab reaches the green bar")
-        keys.press("Page_Down", lambda s: s.startswith("160"))
-        check(keys.tab_to("確定"), "Tab reaches the green 確定")
+        # G and B give the focus to their bar: the keys move it at once.
+        presses = stage(keys, "space", "緑", "G")
+        heard = keys.press("Page_Down", lambda s: s.startswith("160"))
+        check(any(s.startswith("160") for s in heard), f"G leaves the focus on the green bar: {heard}")
+        follow_to_confirm(keys, presses, "緑")
         errors.append(confirm(keys, "Return", "緑", 160))
-        stage(keys, "Return", "青", "B")
-        check(keys.tab_to("青"), "Tab reaches the blue bar")
-        keys.press("End", lambda s: s.startswith("255"))
-        check(keys.tab_to("確定"), "Tab reaches the blue 確定")
+        presses = stage(keys, "Return", "青", "B")
+        heard = keys.press("End", lambda s: s.startswith("255"))
+        check(any(s.startswith("255") for s in heard), f"B leaves the focus on the blue bar: {heard}")
+        follow_to_confirm(keys, presses, "青")
         errors.append(confirm(keys, "space", "青", 255))
         heard = keys.press("space", lambda s: SCORE.search(s) is not None)
         found = next((SCORE.search(s) for s in heard if SCORE.search(s)), None)
