@@ -11,6 +11,7 @@
 
 #include "look/look.h"
 #include "look/spoken.h"
+#include "look/touch.h"
 #include "model/channels.h"
 #include "model/control_table.h"
 #include "model/form1.h"
@@ -83,6 +84,15 @@ namespace {
         return out.str();
     }
 
+    // A label's top: the handlers move a label by its Top, which the page's
+    // script sets as --top, in designed pixels; the arrangement places it.
+    std::string top_of(model::ControlRow const& row, int pixels)
+    {
+        if (row.kind != model::Kind::Label)
+            return scaled(pixels);
+        return "calc(var(--top, " + std::to_string(pixels) + ") * var(--u))";
+    }
+
     // A control's own rule: by its id, so that the browser finds the rule
     // without trying it on every element (an array's index parentheses are
     // escaped), and only while the control shows, so that the many controls
@@ -143,6 +153,7 @@ namespace {
 
     private:
         void control_html(std::ostringstream& out, std::size_t index);
+        void arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement);
         void remember_glyphs(look::Typeface typeface, std::string_view text);
 
         model::Form1 m_form;
@@ -184,9 +195,11 @@ namespace {
         // and then cannot install with it.
         for (auto const size : { 192, 512 }) {
             out << "    { \"src\": \"icons/tintora-" << size << ".png\", \"sizes\": \"" << size << "x" << size
-                << "\", \"type\": \"image/png\" }" << (size == 192 ? "," : "") << "\n";
+                << "\", \"type\": \"image/png\" },\n";
         }
-        out << "  ]\n}\n";
+        // A home screen's own shape cut from this one leaves the motif whole.
+        out << "    { \"src\": \"icons/tintora-maskable-512.png\", \"sizes\": \"512x512\", \"type\": "
+               "\"image/png\", \"purpose\": \"maskable\" }\n  ]\n}\n";
         return out.str();
     }
 
@@ -260,11 +273,73 @@ namespace {
         out << "\n";
     }
 
+    // Where the hint's two arrows stand over the end arrows of the bar below
+    // it (which are as wide as the bar is high), from the hint's left.
+    std::pair<double, double> pointers(model::Place const& hint, model::Place const& bar)
+    {
+        double const arrow = bar.height;
+        return { bar.left + arrow / 2 - hint.left, bar.left + bar.width - arrow / 2 - hint.left };
+    }
+
+    // An arrangement for fingers, where the primary pointer is coarse: its
+    // own unit, as large as the screen allows but never below one CSS pixel,
+    // so that no target shrinks under a finger's size (a screen too short
+    // for the whole window scrolls, never sideways); then each control's
+    // place and font, over the designed ones.
+    void Page::arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement)
+    {
+        out << "@media (pointer: coarse) and (orientation: "
+            << (arrangement.hold == look::Hold::Upright ? "portrait" : "landscape") << ") {\n"
+            << "  :root { --u: min(var(--safe-width) / " << arrangement.width << ", max(var(--safe-height) / "
+            << arrangement.height << ", 1px)); }\n"
+            << "  #Form1 { width: " << scaled(arrangement.width) << "; height: " << scaled(arrangement.height)
+            << "; line-height: " << arrangement.line_height << "; }\n";
+        auto const place_of = [&arrangement](std::string_view name) {
+            auto const& place = *look::find_touch_place(arrangement, name);
+            return model::Place { place.left, place.top, place.width, place.height };
+        };
+        for (auto const& row : model::control_table) {
+            auto const& place = *look::find_touch_place(arrangement, row.name);
+            out << "  " << selector(row.name) << " { left: " << scaled(place.left) << "; top: " << scaled(place.top)
+                << "; width: " << scaled(place.width) << "; height: " << scaled(place.height);
+            if (place.font > 0)
+                out << "; font-size: " << scaled(place.font);
+            if (row.kind == model::Kind::HScrollBar)
+                out << "; --arrow: " << scaled(place.height);
+            out << "; }\n";
+        }
+        // The hint stands over the running stage's bar. Where the bars have
+        // rows of their own it follows the Top the handlers give it, row for
+        // row; where they share one place it stays over that place.
+        auto const hint = place_of(look::fine_adjust_hint);
+        auto const& red_bar = m_form.bar(model::red_channel.bar);
+        auto const& green_bar = m_form.bar(model::green_channel.bar);
+        auto const red = place_of(red_bar.name());
+        int const pitch = place_of(green_bar.name()).top - red.top;
+        int const designed_pitch = look::pixels(green_bar.place().top) - look::pixels(red_bar.place().top);
+        int const opening = look::pixels(m_form.control(look::fine_adjust_hint).place().top);
+        auto const hint_rule = "  " + selector(look::fine_adjust_hint);
+        out << hint_rule << " { top: ";
+        if (pitch == 0)
+            out << scaled(hint.top);
+        else
+            out << "calc((" << hint.top << " + (var(--top, " << opening << ") - " << opening << ") * "
+                << static_cast<double>(pitch) / designed_pitch << ") * var(--u))";
+        out << "; }\n";
+        auto const [first, last] = pointers(hint, red);
+        out << hint_rule << " .pointer { top: auto; bottom: 0; }\n"
+            << hint_rule << " .pointer.first { left: " << scaled(first) << "; }\n"
+            << hint_rule << " .pointer.last { left: " << scaled(last) << "; }\n"
+            << "}\n";
+    }
+
     std::string Page::html(std::string const& style)
     {
         std::ostringstream out;
         out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
-            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            // The window keeps clear of a notch and a home indicator by the
+            // safe-area insets, which the page gets by covering the screen.
+            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1, viewport-fit=cover\">\n"
             << "<meta name=\"description\" content=\"" << escaped(look::page_description) << "\">\n"
             << "<meta name=\"theme-color\" content=\"" << css_colour(title_back()) << "\">\n"
             << "<title>" << escaped(look::window_title) << "</title>\n"
@@ -329,9 +404,8 @@ namespace {
                "font-display: swap; }\n"
             // One designed pixel: a CSS pixel where the window fits, less where
             // the viewport is smaller, so that the whole window always shows.
-            << ":root { color-scheme: light; --u: min(1px, 100vw / " << width << ", 100vh / " << height
-            << "); "
-            << "--u: min(1px, 100vw / " << width << ", 100dvh / " << height << "); }\n"
+            << ":root { color-scheme: light; --u: min(1px, var(--safe-width) / " << width
+            << ", var(--safe-height) / " << height << "); }\n"
             << "#Form1 { width: " << scaled(width) << "; height: " << scaled(height)
             << "; background: " << css_colour(look::window_colour)
             << "; color: " << css_colour(look::text_colour)
@@ -341,7 +415,7 @@ namespace {
             auto const& look = *look::find_look(row.name);
             auto const& place = row.place;
             out << selector(row.name) << " { left: " << scaled(look::pixels(place.left))
-                << "; top: " << scaled(look::pixels(place.top))
+                << "; top: " << top_of(row, look::pixels(place.top))
                 << "; width: " << scaled(look::pixels(place.width))
                 << "; height: " << scaled(look::pixels(place.height));
             // Shapes lie at the bottom; earlier controls stand over later ones.
@@ -368,15 +442,17 @@ namespace {
                 << "; font-weight: " << (look.font.bold ? "bold" : "normal")
                 << "; font-style: " << (look.font.italic ? "italic" : "normal") << "; }\n";
         }
-        // The hint's two arrows stand over the centres of the bar's end
-        // arrows, which are as wide as the bar is high.
-        auto const& hint = m_form.control(look::fine_adjust_hint).place();
-        auto const& bar = m_form.bar(model::red_channel.bar).place();
-        double const arrow = look::pixels(bar.height);
-        double const first = look::pixels(bar.left) + arrow / 2 - look::pixels(hint.left);
-        double const last = look::pixels(bar.left + bar.width) - arrow / 2 - look::pixels(hint.left);
+        // The hint's two arrows stand over the centres of the bar's end arrows.
+        auto const in_pixels = [](model::Place const& place) {
+            return model::Place { look::pixels(place.left), look::pixels(place.top), look::pixels(place.width),
+                look::pixels(place.height) };
+        };
+        auto const [first, last] = pointers(in_pixels(m_form.control(look::fine_adjust_hint).place()),
+            in_pixels(m_form.bar(model::red_channel.bar).place()));
         out << selector(look::fine_adjust_hint) << " .pointer.first { left: " << scaled(first) << "; }\n"
             << selector(look::fine_adjust_hint) << " .pointer.last { left: " << scaled(last) << "; }\n";
+        for (auto const& arrangement : look::touch_arrangements)
+            arrangement_css(out, arrangement);
         out << "@media (prefers-contrast: more) {\n";
         for (auto const& each : look::more_contrast)
             out << "  " << selector(each.control) << " { color: " << css_colour(each.text) << "; }\n";

@@ -51,7 +51,8 @@ function apply(changes) {
         element.querySelector(".sr").textContent = spoken;
         break;
       case "T":
-        element.style.top = `calc(${value} * var(--u))`;
+        // In designed pixels: the arrangement in use places it.
+        element.style.setProperty("--top", value);
         break;
       case "N":
         setBarValue(element, Number(value));

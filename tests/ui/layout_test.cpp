@@ -1,4 +1,5 @@
 #include "look/look.h"
+#include "look/touch.h"
 #include "model/channels.h"
 #include "model/form1.h"
 #include "ui/form_window.h"
@@ -33,14 +34,16 @@ namespace {
         EXPECT_EQ(pixels(client_height_twips), FormWindow::client_height);
     }
 
-    TEST(Layout, EveryControlHasExactlyOneLookAndTheLooksNameNoStrangers)
+    // Each control of the table named exactly once by the rows, and no other name.
+    template <typename Rows>
+    void expect_each_control_once(Rows const& rows)
     {
         std::set<std::string> names;
         for (auto const& row : model::control_table)
             names.insert(std::string(row.name));
         std::multiset<std::string> covered;
-        for (auto const& look : looks) {
-            std::string_view rest = look.controls;
+        for (auto const& row : rows) {
+            std::string_view rest = row.controls;
             while (!rest.empty()) {
                 auto const end = rest.find(' ');
                 covered.insert(std::string(rest.substr(0, end)));
@@ -50,6 +53,34 @@ namespace {
         for (auto const& name : names)
             EXPECT_EQ(covered.count(name), 1U) << name;
         EXPECT_EQ(covered.size(), names.size());
+    }
+
+    TEST(Layout, EveryControlHasExactlyOneLookAndTheLooksNameNoStrangers) { expect_each_control_once(looks); }
+
+    // The arrangements for fingers: every control once, inside the least
+    // screen, every button and bar a finger's size, no caption too small.
+    TEST(Layout, TouchArrangementsPlaceEveryControlOnceWithinTheLeastScreenAtAFingersSize)
+    {
+        model::Form1 form;
+        for (auto const& arrangement : touch_arrangements) {
+            SCOPED_TRACE(arrangement.hold == Hold::Upright ? "upright" : "on its side");
+            expect_each_control_once(arrangement.places);
+            for (auto const& place : arrangement.places) {
+                SCOPED_TRACE(std::string(place.controls));
+                EXPECT_GE(place.left, 0);
+                EXPECT_GE(place.top, 0);
+                EXPECT_LE(place.left + place.width, arrangement.width);
+                EXPECT_LE(place.top + place.height, arrangement.height);
+                auto const kind = form.control(place.controls.substr(0, place.controls.find(' '))).kind();
+                bool const target = kind == model::Kind::CommandButton || kind == model::Kind::HScrollBar;
+                if (target) {
+                    EXPECT_GE(std::min(place.width, place.height), finger);
+                }
+                if (kind == model::Kind::Label || kind == model::Kind::CommandButton) {
+                    EXPECT_GE(place.font, least_text);
+                }
+            }
+        }
     }
 
     TEST(Layout, MarksShareOneCellAndConfirmedValuesStandInTheirButtonsPlace)
