@@ -5,9 +5,12 @@
 // second copy of a table: a caption, place or colour changed in a table
 // changes the page at the next build.
 //
-// Usage: tintora_page SITE_DIRECTORY GLYPH_DIRECTORY STYLE_SHEET
+// Usage: tintora_page SITE_DIRECTORY BUILD_DIRECTORY STYLE_SHEET
 // The page's own style sheet (the looks every control of a kind shares)
-// comes first in the page's style, the tables' rules after it.
+// comes first in the page's style, the tables' rules after it. Into the
+// build directory go the characters of each typeface (pgothic.txt,
+// gothic.txt) and, for the browser tests, every control's designed place
+// in CSS pixels (places.json).
 
 #include "look/look.h"
 #include "look/spoken.h"
@@ -149,6 +152,7 @@ namespace {
         std::string html(std::string const& style);
         std::string css();
         std::string manifest();
+        static std::string places();
         std::map<look::Typeface, std::set<std::string>> const& glyphs() const { return m_glyph_sets; }
 
     private:
@@ -200,6 +204,22 @@ namespace {
         // A home screen's own shape cut from this one leaves the motif whole.
         out << "    { \"src\": \"icons/tintora-maskable-512.png\", \"sizes\": \"512x512\", \"type\": "
                "\"image/png\", \"purpose\": \"maskable\" }\n  ]\n}\n";
+        return out.str();
+    }
+
+    // Each control's designed place in CSS pixels, by name: { "name": [left, top, width, height] }.
+    std::string Page::places()
+    {
+        std::ostringstream out;
+        char const* separator = "{\n";
+        for (auto const& row : model::control_table) {
+            auto const& place = row.place;
+            out << separator << "  \"" << row.name << "\": [" << look::pixels(place.left) << ", "
+                << look::pixels(place.top) << ", " << look::pixels(place.width) << ", "
+                << look::pixels(place.height) << "]";
+            separator = ",\n";
+        }
+        out << "\n}\n";
         return out.str();
     }
 
@@ -451,6 +471,11 @@ namespace {
             in_pixels(m_form.bar(model::red_channel.bar).place()));
         out << selector(look::fine_adjust_hint) << " .pointer.first { left: " << scaled(first) << "; }\n"
             << selector(look::fine_adjust_hint) << " .pointer.last { left: " << scaled(last) << "; }\n";
+        // The words end on the second line, above the arrows: a line breaks
+        // wherever the next character would overflow, and the run of spaces
+        // that ends the first line stays on it. WebKit otherwise carries the
+        // run to the next line, and the words to a third, over the arrows.
+        out << selector(look::fine_adjust_hint) << " .text { line-break: anywhere; }\n";
         for (auto const& arrangement : look::touch_arrangements)
             arrangement_css(out, arrangement);
         out << "@media (prefers-contrast: more) {\n";
@@ -467,11 +492,11 @@ namespace {
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: tintora_page SITE_DIRECTORY GLYPH_DIRECTORY STYLE_SHEET\n");
+        std::fprintf(stderr, "usage: tintora_page SITE_DIRECTORY BUILD_DIRECTORY STYLE_SHEET\n");
         return 2;
     }
     std::string const site = argv[1];
-    std::string const glyphs = argv[2];
+    std::string const built = argv[2];
     std::ifstream const own(argv[3]);
     if (!own) {
         std::fprintf(stderr, "tintora_page: cannot read %s\n", argv[3]);
@@ -482,9 +507,10 @@ int main(int argc, char** argv)
     style << own.rdbuf() << page.css();
     std::ofstream(site + "/index.html") << page.html(style.str());
     std::ofstream(site + "/manifest.webmanifest") << page.manifest();
+    std::ofstream(built + "/places.json") << tintora::web::Page::places();
     for (auto const& [typeface, set] : page.glyphs()) {
         std::ofstream out(
-            glyphs + (typeface == tintora::look::Typeface::Gothic ? "/gothic.txt" : "/pgothic.txt"));
+            built + (typeface == tintora::look::Typeface::Gothic ? "/gothic.txt" : "/pgothic.txt"));
         for (auto const& glyph : set)
             out << glyph;
     }

@@ -1,12 +1,19 @@
 // One whole measurement as a user makes it: by keyboard alone, then by
-// pointer (a mouse at desktop size, a finger at phone size). Each checks the
-// result rows, the marks and the score from what the page shows and says.
+// pointer (a mouse at desktop size, a finger on phones and tablets). Each
+// checks the result rows, the marks, the score and what the page says. At
+// desktop size every control stands where the design puts it; under a
+// finger every target is a finger's size where taps land, and taps alone,
+// a few pixels off their aim, reach every value exactly.
 import { test, after } from "node:test";
 import assert from "node:assert/strict";
-import { launch, open, serve, site } from "./browser.mjs";
+import { readFile } from "node:fs/promises";
+import { serve, site } from "./browser.mjs";
+import { engine, launch } from "./driver.mjs";
 
 const server = await serve(site);
 const browser = await launch();
+// Every control's designed place in CSS pixels, as the page writer read it from the table.
+const designed = JSON.parse(await readFile(process.env.TINTORA_PLACES, "utf8"));
 after(async () => {
   await browser.close();
   server.close();
@@ -20,15 +27,13 @@ const channels = [
 const byId = (id) => `[id="${id}"]`;
 
 // The target's channel, as patch Ｂ shows it.
-async function target(page, index) {
-  const colour = await page.$eval(byId("Shape1"), (shape) => getComputedStyle(shape).backgroundColor);
-  return Number(colour.match(/\d+/g)[index]);
-}
-
-const text = (page, id) => page.$eval(`${byId(id)} .text`, (element) => element.textContent);
-const shown = (page, id) => page.$eval(byId(id), (element) => !element.hidden);
+const target = (page, index) =>
+  page.evaluate(([index]) => Number(getComputedStyle(document.getElementById("Shape1")).backgroundColor.match(/\d+/g)[index]), [index]);
+const text = (page, id) => page.evaluate((id) => document.querySelector(`[id="${id}"] .text`).textContent, id);
+const shown = (page, id) => page.evaluate((id) => !document.getElementById(id).hidden, id);
 const focused = (page) => page.evaluate(() => document.activeElement?.id ?? "");
-const heard = (page) => page.$eval("#Announcer", (element) => element.textContent);
+const heard = (page) => page.evaluate(() => document.getElementById("Announcer").textContent);
+const value = async (page, bar) => Number(await text(page, `label${bar}`));
 
 // The marks' rule, written out again so that a fault in the engine's bands cannot hide.
 const markFor = (error) => (error <= 5 ? "Label13" : error <= 10 ? "Label14" : "Label15");
@@ -42,7 +47,13 @@ async function checkRow(page, channel, chosen) {
   for (const mark of ["Label13", "Label14", "Label15"]) {
     assert.equal(await shown(page, `${mark}(${channel.index})`), mark === markFor(error), `${mark} of ${channel.bar}`);
   }
+  assert.match(await heard(page), new RegExp(`確定値 ${chosen} 正解 ${correct} 誤差 ${error} 判定`));
   return error;
+}
+
+async function checkScore(page, errors) {
+  assert.equal(await text(page, "Label20"), String(100 - errors));
+  assert.equal(await heard(page), `点数 ${String(100 - errors).replace("-", "マイナス")}`);
 }
 
 // The value each stage aims at: off the target by a few steps, in turn
@@ -50,12 +61,12 @@ async function checkRow(page, channel, chosen) {
 const aimFor = (correct, offset) => (correct + offset <= 255 ? correct + offset : correct - offset);
 const offsets = [3, 8, 20];
 
-test("a whole measurement by keyboard alone", async () => {
-  const { page, context, problems } = await open(browser, server.url);
+test(`${engine}: a whole measurement by keyboard alone`, async () => {
+  const page = await browser.open(server.url);
   assert.equal(await focused(page), "EndButton", "at opening the focus is on ＥＮＤ");
-  await page.keyboard.press("Tab");
+  await page.press("Tab");
   assert.equal(await focused(page), "StartButton");
-  await page.keyboard.press("Space");
+  await page.press("Space");
   let errors = 0;
   for (const channel of channels) {
     // ＳＴＡＲＴ, G and B each give the focus to the stage's bar.
@@ -63,115 +74,255 @@ test("a whole measurement by keyboard alone", async () => {
     const told = await heard(page);
     assert.match(told, new RegExp(`^${["赤", "緑", "青"][channel.index]}の段階です`));
     const aim = aimFor(await target(page, channel.index), offsets[channel.index]);
-    await page.keyboard.press("Home");
-    for (let i = 0; i < Math.floor(aim / 10); ++i) await page.keyboard.press("PageDown");
-    for (let i = 0; i < aim % 10; ++i) await page.keyboard.press("ArrowRight");
-    await page.keyboard.press("ArrowLeft");
-    await page.keyboard.press("ArrowDown");
-    assert.equal(await text(page, `label${channel.bar}`), String(aim));
-    assert.equal(await page.$eval(byId(channel.bar), (bar) => bar.getAttribute("aria-valuenow")), String(aim));
+    await page.press("Home");
+    for (let i = 0; i < Math.floor(aim / 10); ++i) await page.press("PageDown");
+    for (let i = 0; i < aim % 10; ++i) await page.press("ArrowRight");
+    await page.press("ArrowLeft");
+    await page.press("ArrowDown");
+    assert.equal(await value(page, channel.bar), aim);
+    assert.equal(await page.evaluate((id) => document.getElementById(id).getAttribute("aria-valuenow"), channel.bar), String(aim));
     // Done as the sentence says: so many Tabs from the bar reach 確定.
     const presses = Number(told.match(/Tab を(\d+)回/)?.[1]);
-    for (let i = 0; i < presses; ++i) await page.keyboard.press("Tab");
+    for (let i = 0; i < presses; ++i) await page.press("Tab");
     assert.equal(await focused(page), channel.confirm, `${presses} Tabs, as told: ${told}`);
-    await page.keyboard.press("Enter");
+    await page.press("Enter");
     errors += await checkRow(page, channel, aim);
-    assert.match(await heard(page), new RegExp(`確定値 ${aim} 正解`));
     const next = channel.index < 2 ? channels[channel.index + 1].button : "Command6";
     assert.equal(await focused(page), next, "the focus goes to the next step, never to ＥＮＤ");
-    await page.keyboard.press("Space");
+    await page.press("Space");
   }
-  assert.equal(await text(page, "Label20"), String(100 - errors));
-  assert.equal(await heard(page), `点数 ${String(100 - errors).replace("-", "マイナス")}`);
-  await page.keyboard.press("Shift+Tab");
+  await checkScore(page, errors);
+  await page.press("Shift+Tab");
   assert.equal(await focused(page), "SaisokuteiButton");
-  await page.keyboard.press("Space");
+  await page.press("Space");
   assert.equal(await focused(page), "red");
   assert.equal(await shown(page, "Label7"), false, "re-measure clears the results");
-  assert.deepEqual(problems, []);
-  await context.close();
+  assert.deepEqual(page.problems ?? [], []);
+  await page.close();
 });
 
 // Moves a bar to a value with the pointer: the thumb dragged near it, then
 // the end arrows one step at a time.
 async function pointTo(page, bar, aim, press) {
-  const thumb = await page.locator(`${byId(bar)} .thumb`).boundingBox();
-  const track = await page.locator(`${byId(bar)} .track`).boundingBox();
+  const thumb = await page.box(`${byId(bar)} .thumb`);
+  const track = await page.box(`${byId(bar)} .track`);
   const x = track.x + thumb.width / 2 + (aim / 255) * (track.width - thumb.width);
   await press.drag(thumb.x + thumb.width / 2, thumb.y + thumb.height / 2, x);
-  for (let value = Number(await text(page, `label${bar}`)); value !== aim; ) {
-    await press.tap(`${byId(bar)} .arrow.${value < aim ? "more" : "less"}`);
-    value = Number(await text(page, `label${bar}`));
-  }
+  for (let now = await value(page, bar); now !== aim; now = await value(page, bar))
+    await press.tap(`${byId(bar)} .arrow.${now < aim ? "more" : "less"}`);
 }
 
-async function measureByPointer(page, press) {
+async function measureByPointer(page, press, eachPhase = async () => {}) {
   await press.tap(byId("StartButton"));
   let errors = 0;
   for (const channel of channels) {
+    await eachPhase();
     // The button that opened the stage gave its bar the focus, with no
     // keyboard mark after a pointer's press.
     const mark = await page.evaluate(() => [document.activeElement.id, document.activeElement.matches(":focus-visible")]);
     assert.deepEqual(mark, [channel.bar, false]);
     // The track steps by ten towards the press.
-    const before = Number(await text(page, `label${channel.bar}`));
-    const track = await page.locator(`${byId(channel.bar)} .track`).boundingBox();
+    const before = await value(page, channel.bar);
+    const track = await page.box(`${byId(channel.bar)} .track`);
     await press.tapAt(track.x + track.width - 2, track.y + track.height / 2);
-    assert.equal(Number(await text(page, `label${channel.bar}`)), Math.min(255, before + 10));
+    assert.equal(await value(page, channel.bar), Math.min(255, before + 10));
     const aim = aimFor(await target(page, channel.index), offsets[channel.index]);
     await pointTo(page, channel.bar, aim, press);
     await press.tap(byId(channel.confirm));
     errors += await checkRow(page, channel, aim);
+    await eachPhase();
     await press.tap(byId(channel.index < 2 ? channels[channel.index + 1].button : "Command6"));
   }
-  assert.equal(await text(page, "Label20"), String(100 - errors));
+  await checkScore(page, errors);
+  await eachPhase();
 }
 
-test("a whole measurement by mouse at desktop size", async () => {
-  const { page, context, problems } = await open(browser, server.url, { viewport: { width: 1280, height: 800 } });
+// Every shown control where the design puts it, relative to the window, to 1 CSS px.
+async function checkDesignedPlaces(page) {
+  const boxes = await page.evaluate(() => {
+    const window1 = document.getElementById("Form1").getBoundingClientRect();
+    return [...document.querySelectorAll("#Form1 [data-index]:not([hidden])")].map((element) => {
+      const box = element.getBoundingClientRect();
+      // A label the handlers moved has its new top as --top.
+      const moved = element.style.getPropertyValue("--top");
+      return [element.id, moved, box.left - window1.left, box.top - window1.top, box.width, box.height];
+    });
+  });
+  assert.ok(boxes.length >= 6);
+  // The hint's words end above its arrows.
+  const [words, arrow] = await page.evaluate(() => {
+    const hint = document.querySelector('[id="Label21"]:not([hidden])');
+    if (!hint) return [null, null];
+    const text = hint.querySelector(".text").firstChild;
+    let bottom = 0;
+    for (let i = 0; i < text.length; ++i) {
+      if (/[\s\u3000]/.test(text.data[i])) continue;
+      const range = document.createRange();
+      range.setStart(text, i);
+      range.setEnd(text, i + 1);
+      // A character's first box: WebKit stretches the last one of a line over the break.
+      bottom = Math.max(bottom, range.getClientRects()[0].bottom);
+    }
+    return [bottom, hint.querySelector(".pointer").getBoundingClientRect().top];
+  });
+  if (words !== null) assert.ok(words <= arrow + 1, `the hint's words reach ${words}, its arrows start at ${arrow}`);
+  for (const [id, moved, ...box] of boxes) {
+    const place = [...designed[id]];
+    if (moved) place[1] = Number(moved);
+    const off = box.map((each, i) => Math.abs(each - place[i]));
+    assert.ok(Math.max(...off) <= 1, `${id} stands at ${box.map(Math.round)}, designed ${place}`);
+  }
+}
+
+test(`${engine}: a whole measurement by mouse at desktop size, every control in its designed place`, async () => {
+  const page = await browser.open(server.url, { viewport: { width: 1280, height: 800 } });
   const mouse = {
     tap: (selector) => page.click(selector),
-    tapAt: async (x, y) => page.mouse.click(x, y),
-    drag: async (x, y, to) => {
-      await page.mouse.move(x, y);
-      await page.mouse.down();
-      await page.mouse.move(to, y, { steps: 5 });
-      await page.mouse.up();
-    },
+    tapAt: (x, y) => page.clickAt(x, y),
+    drag: (x, y, to) => page.drag(x, y, to),
   };
-  await measureByPointer(page, mouse);
-  assert.deepEqual(problems, []);
-  await context.close();
+  await checkDesignedPlaces(page);
+  await measureByPointer(page, mouse, () => checkDesignedPlaces(page));
+  assert.deepEqual(page.problems ?? [], []);
+  await page.close();
 });
 
-test("a whole measurement by touch on a phone held upright", async () => {
-  const { page, context, problems } = await open(browser, server.url, {
-    viewport: { width: 360, height: 640 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2,
-  });
-  const box = await page.locator("#Form1").boundingBox();
-  assert.ok(box.x >= 0 && box.y >= 0 && box.x + box.width <= 360 && box.y + box.height <= 640, "the window fits");
-  assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 360, "no horizontal scrolling");
-  const cdp = await context.newCDPSession(page);
-  const touch = (type, x, y) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: type === "touchEnd" ? [] : [{ x, y }] });
-  // A finger taps at a finger's pace: taps a few milliseconds apart, as
-  // playwright makes them, Chromium's gesture recognizer may merge or drop.
-  const pace = () => page.waitForTimeout(150);
-  const finger = {
-    tap: async (selector) => {
-      await pace();
-      await page.tap(selector);
-    },
-    tapAt: async (x, y) => {
-      await pace();
-      await page.touchscreen.tap(x, y);
-    },
-    drag: async (x, y, to) => {
-      await touch("touchStart", x, y);
-      for (let step = 1; step <= 5; ++step) await touch("touchMove", x + ((to - x) * step) / 5, y);
-      await touch("touchEnd");
-    },
-  };
-  await measureByPointer(page, finger);
-  assert.deepEqual(problems, []);
-  await context.close();
+const finger = (page) => ({
+  tap: (selector) => page.tap(selector),
+  tapAt: (x, y) => page.tapAt(x, y),
+  drag: (x, y, to) => page.touchDrag(x, y, to),
 });
+
+const noTouch = !browser.can.touch && `${engine} cannot be told its pointer is coarse`;
+
+test(`${engine}: a whole measurement by touch on a phone held upright, the thumb dragged`, { skip: noTouch }, async () => {
+  const page = await browser.open(server.url, { viewport: { width: 360, height: 640 }, touch: true, scale: 2 });
+  await measureByPointer(page, finger(page));
+  assert.deepEqual(page.problems ?? [], []);
+  await page.close();
+});
+
+// Where taps land, over a grid two pixels apart: for every shown button,
+// and each part of a shown bar (the end arrows, the thumb, the track each
+// side of it), the longest runs of landing points across and down through
+// its middle, and the box they span.
+function targetsWhereTapsLand() {
+  const parts = [];
+  for (const button of document.querySelectorAll("#Form1 .button:not([hidden])"))
+    parts.push({ control: button.id, name: button.id, box: button.getBoundingClientRect(), lands: (hit) => button.contains(hit) });
+  for (const bar of document.querySelectorAll("#Form1 .bar:not([hidden])")) {
+    const [less, more, track, thumb] = [".arrow.less", ".arrow.more", ".track", ".thumb"].map((part) => bar.querySelector(part));
+    const trackBox = track.getBoundingClientRect();
+    const thumbBox = thumb.getBoundingClientRect();
+    const side = (from, to) => new DOMRect(from, trackBox.top, to - from, trackBox.height);
+    for (const [name, box, lands] of [
+      ["less", less.getBoundingClientRect(), (hit) => less.contains(hit)],
+      ["more", more.getBoundingClientRect(), (hit) => more.contains(hit)],
+      ["thumb", thumbBox, (hit) => thumb.contains(hit)],
+      ["track less", side(trackBox.left, thumbBox.left), (hit, x) => hit === track && x < thumbBox.left],
+      ["track more", side(thumbBox.right, trackBox.right), (hit, x) => hit === track && x > thumbBox.right],
+    ])
+      parts.push({ control: bar.id, name: `${bar.id} ${name}`, box, lands });
+  }
+  const step = 2;
+  return parts.map(({ control, name, box, lands }) => {
+    const hits = (x, y) => lands(document.elementFromPoint(x, y), x);
+    const run = (along) => {
+      let best = 0;
+      let length = 0;
+      for (let t = -24; t <= (along ? box.width : box.height) + 24; t += step) {
+        const x = along ? box.left + t : box.left + box.width / 2;
+        const y = along ? box.top + box.height / 2 : box.top + t;
+        length = hits(x, y) ? length + step : 0;
+        best = Math.max(best, length);
+      }
+      return best;
+    };
+    return { control, name, width: run(true), height: run(false), box: [box.left, box.top, box.right, box.bottom] };
+  });
+}
+
+// The touch arrangement at the sizes of the phones and tablets people hold.
+const touchSizes = [
+  { width: 320, height: 568, upright: true },
+  { width: 360, height: 640, upright: true },
+  { width: 390, height: 844, upright: true },
+  { width: 640, height: 360, upright: false },
+  { width: 1024, height: 768, upright: true },
+];
+// A finger lands a few pixels off what it aims at, never twice alike.
+const fingerErrors = [[5, -4], [-6, 3], [4, 6], [-3, -7], [7, 2], [-5, -5], [2, 7], [-7, -2]];
+
+for (const size of touchSizes) {
+  const name = `${size.width} × ${size.height}`;
+  test(`${engine}: by taps alone at ${name}, every target a finger's size where taps land`, { skip: noTouch }, async (t) => {
+    const page = await browser.open(server.url, { viewport: size, touch: true });
+    let smallest = Infinity;
+    const eachPhase = async () => {
+      const fits = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.scrollHeight]);
+      assert.ok(fits[0] <= size.width, `nothing wider than the screen: ${fits[0]}`);
+      // Phones upright and tablets show the whole window; a phone on its side may scroll down.
+      if (size.upright) assert.ok(fits[1] <= size.height, `no scrolling upright: ${fits[1]}`);
+      const targets = await page.evaluate(targetsWhereTapsLand);
+      for (const each of targets) {
+        // The track beside a thumb near an end is as narrow as the value makes it.
+        if (each.name.includes("track") && each.box[2] - each.box[0] < 48) continue;
+        smallest = Math.min(smallest, each.width, each.height);
+        assert.ok(each.width >= 48 && each.height >= 48, `${each.name}: taps land on ${each.width} × ${each.height}`);
+      }
+      for (const a of targets) {
+        for (const b of targets) {
+          if (a.control >= b.control) continue;
+          const gap = Math.max(b.box[0] - a.box[2], a.box[0] - b.box[2], b.box[1] - a.box[3], a.box[1] - b.box[3]);
+          assert.ok(gap >= 8, `${a.name} and ${b.name} are ${gap} apart`);
+        }
+      }
+    };
+    let taps = 0;
+    let missed = 0;
+    // Aims at the middle of what is drawn, and lands off it; says whether
+    // the tap did what it was for.
+    const tapOn = async (selector, did) => {
+      const box = await page.box(selector);
+      const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
+      await page.tapAt(box.x + box.width / 2 + dx, box.y + box.height / 2 + dy);
+      if (!(await did())) ++missed;
+    };
+    const shows = (id) => () => shown(page, id);
+    await eachPhase();
+    await tapOn(byId("StartButton"), shows("red"));
+    let errors = 0;
+    for (const channel of channels) {
+      await eachPhase();
+      const aim = aimFor(await target(page, channel.index), offsets[channel.index]);
+      const bar = byId(channel.bar);
+      for (let now = await value(page, channel.bar); now !== aim && missed === 0; now = await value(page, channel.bar)) {
+        const more = aim > now;
+        // The track moves by ten towards the tap where it is wide enough to aim at.
+        const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
+        const room = more ? track.x + track.width - (thumb.x + thumb.width) : thumb.x - track.x;
+        if (Math.abs(aim - now) >= 10 && room >= 48) {
+          const x = more ? (thumb.x + thumb.width + track.x + track.width) / 2 : (track.x + thumb.x) / 2;
+          const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
+          await page.tapAt(x + dx, track.y + track.height / 2 + dy);
+          if ((await value(page, channel.bar)) !== now + (more ? 10 : -10)) ++missed;
+        } else {
+          await tapOn(`${bar} .arrow.${more ? "more" : "less"}`, async () => (await value(page, channel.bar)) === now + (more ? 1 : -1));
+        }
+      }
+      assert.equal(missed, 0, `a tap missed on the way to ${aim}`);
+      await tapOn(byId(channel.confirm), shows(channel.confirmed));
+      errors += await checkRow(page, channel, aim);
+      await eachPhase();
+      const next = channel.index < 2 ? channels[channel.index + 1] : null;
+      await tapOn(byId(next ? next.button : "Command6"), shows(next ? next.bar : "Label20"));
+    }
+    await checkScore(page, errors);
+    await eachPhase();
+    await tapOn(byId("SaisokuteiButton"), shows("red"));
+    assert.equal(missed, 0);
+    t.diagnostic(`${name}: smallest target ${smallest} px; ${taps} taps off their aim, ${missed} missed`);
+    assert.deepEqual(page.problems ?? [], []);
+    await page.close();
+  });
+}
