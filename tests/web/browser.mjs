@@ -27,7 +27,13 @@ export async function serve(site, host = "127.0.0.1") {
     if (!compressed.has(key)) compressed.set(key, gzipSync(body, { level: 9 }));
     return compressed.get(key);
   };
+  let unplugged = false;
   const server = createServer(async (request, response) => {
+    // Unplugged, the host is gone: the connection drops with no answer.
+    if (unplugged) {
+      request.socket.destroy();
+      return;
+    }
     const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
     const file = join(site, path.endsWith("/") ? `${path}index.html` : path);
     try {
@@ -44,7 +50,15 @@ export async function serve(site, host = "127.0.0.1") {
     }
   });
   await new Promise((resolve) => server.listen(0, host, resolve));
-  return { url: `http://${host}:${server.address().port}/`, close: () => server.close() };
+  return {
+    url: `http://${host}:${server.address().port}/`,
+    close: () => server.close(),
+    // Takes the host off the network, or puts it back.
+    unplug: (off = true) => {
+      unplugged = off;
+      if (off) server.closeIdleConnections();
+    },
+  };
 }
 
 // Debian's Chromium, and the flags every launch of it here shares.

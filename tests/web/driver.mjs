@@ -139,8 +139,7 @@ class ChromiumPage extends Page {
     const cdp = await this.context.newCDPSession(this.page);
     try {
       const { root } = await cdp.send("DOM.getDocument", { depth: 0 });
-      const chromiumRole = { img: "image" }[role] ?? role;
-      const { nodes } = await cdp.send("Accessibility.queryAXTree", { nodeId: root.nodeId, accessibleName: name, role: chromiumRole });
+      const { nodes } = await cdp.send("Accessibility.queryAXTree", { nodeId: root.nodeId, accessibleName: name, role });
       const found = nodes.find((node) => !node.ignored && node.backendDOMNodeId);
       if (!found) return "";
       const { object } = await cdp.send("DOM.resolveNode", { backendNodeId: found.backendDOMNodeId });
