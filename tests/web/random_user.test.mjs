@@ -3,7 +3,8 @@
 // must still tell the truth about the measurement.
 import { test, after } from "node:test";
 import assert from "node:assert/strict";
-import { launch, open, serve, site } from "./browser.mjs";
+import { serve, site } from "./browser.mjs";
+import { engine, launch } from "./driver.mjs";
 
 const server = await serve(site);
 const browser = await launch();
@@ -53,16 +54,20 @@ function invariants() {
   return problems;
 }
 
-test(`a random user for ${seconds} s (seed ${seed})`, async () => {
+test(`${engine}: a random user for ${seconds} s (seed ${seed})`, async () => {
   const next = random(seed);
   const pick = (list) => list[Math.floor(next() * list.length)];
-  const { page, context, problems } = await open(browser, server.url, { hasTouch: true });
+  // A finger as well as a mouse, where the engine can be told of one.
+  const touch = browser.can.touch;
+  const page = await browser.open(server.url, { touch });
   const keys = ["ArrowLeft", "ArrowRight", "ArrowUp", "ArrowDown", "PageUp", "PageDown", "Home", "End", "Tab", "Shift+Tab", "Space", "Enter"];
   const until = Date.now() + seconds * 1000;
   let events = 0;
   while (Date.now() < until) {
-    const targets = await page.$$eval("#Form1 .button:not([hidden]), #Form1 .bar:not([hidden])", (elements) =>
-      elements.map((element) => element.id).filter((id) => id !== "EndButton"));
+    const targets = await page.evaluate(() =>
+      [...document.querySelectorAll("#Form1 .button:not([hidden]), #Form1 .bar:not([hidden])")]
+        .map((element) => element.id)
+        .filter((id) => id !== "EndButton"));
     const id = pick(targets);
     const selector = `[id="${id}"]`;
     const how = next();
@@ -72,30 +77,24 @@ test(`a random user for ${seconds} s (seed ${seed})`, async () => {
       // Space or Enter on ＥＮＤ would end the program; that is the end test's.
       const onEnd = await page.evaluate(() => document.activeElement?.id === "EndButton");
       if (onEnd && (key === "Space" || key === "Enter")) continue;
-      await page.keyboard.press(key);
+      await page.press(key);
       did = key;
     } else if (id.endsWith("Bottun") || id.startsWith("Command") || id.endsWith("Button")) {
-      await (how < 0.7 ? page.click(selector) : page.tap(selector));
+      await (how < 0.7 || !touch ? page.click(selector) : page.tap(selector));
       did = `press ${id}`;
     } else {
       const part = pick([".arrow.less", ".arrow.more", ".track", ".thumb"]);
-      const box = await page.locator(`${selector} ${part}`).boundingBox();
+      const box = await page.box(`${selector} ${part}`);
       const x = box.x + next() * box.width;
       const y = box.y + box.height / 2;
-      if (part === ".thumb") {
-        await page.mouse.move(x, y);
-        await page.mouse.down();
-        await page.mouse.move(x + (next() - 0.5) * 200, y, { steps: 3 });
-        await page.mouse.up();
-      } else {
-        await page.mouse.click(x, y);
-      }
+      if (part === ".thumb") await page.drag(x, y, x + (next() - 0.5) * 200);
+      else await page.clickAt(x, y);
       did = `${id} ${part}`;
     }
     ++events;
     assert.deepEqual(await page.evaluate(invariants), [], `after ${did} (event ${events}, seed ${seed})`);
   }
   assert.ok(events > 50, `only ${events} events`);
-  assert.deepEqual(problems, []);
-  await context.close();
+  assert.deepEqual(page.problems ?? [], []);
+  await page.close();
 });
