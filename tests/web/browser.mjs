@@ -18,8 +18,9 @@ const types = {
 };
 
 // Serves the site as a static host does, compressed where the browser takes
-// it; port 0 lets the system pick a free one.
-export async function serve(site, host = "127.0.0.1") {
+// it; port 0 lets the system pick a free one. A benchmark may have each
+// file's body rewritten on the way (rewrite(path, body) gives the new body).
+export async function serve(site, host = "127.0.0.1", rewrite = (path, body) => body) {
   // Compressed once per content, as a host serves files compressed ahead.
   const compressed = new Map();
   const gzip = (body) => {
@@ -37,7 +38,7 @@ export async function serve(site, host = "127.0.0.1") {
     const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
     const file = join(site, path.endsWith("/") ? `${path}index.html` : path);
     try {
-      const body = await readFile(file);
+      const body = rewrite(path, await readFile(file));
       const headers = { "Content-Type": types[extname(file)] ?? "application/octet-stream" };
       const compress = extname(file) !== ".woff2" && extname(file) !== ".png"
         && /\bgzip\b/.test(request.headers["accept-encoding"] ?? "");

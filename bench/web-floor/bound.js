@@ -1,0 +1,2 @@
+document.addEventListener("click", () => {});
+document.documentElement.dataset.bound = "";
