@@ -273,10 +273,23 @@ function keepForOffline() {
     .catch(() => {});
 }
 
+// The places and looks of the controls that show after the opening,
+// loaded once the opening's first paint is on the screen.
+function loadControlsStyle() {
+  return new Promise((resolve, reject) => {
+    const link = document.createElement("link");
+    link.rel = "stylesheet";
+    link.href = "controls.css";
+    link.addEventListener("load", resolve);
+    link.addEventListener("error", () => reject(new Error("controls.css did not load")));
+    document.head.append(link);
+  });
+}
+
+// No control shows before its style has come.
 function loadEngine() {
-  import("./engine.js")
-    .then((module) => module.default())
-    .then((loaded) => {
+  Promise.all([import("./engine.js").then((module) => module.default()), loadControlsStyle()])
+    .then(([loaded]) => {
       if (!window1()) return;
       engine = loaded;
       for (const call of waiting.splice(0)) apply(engine.UTF8ToString(call()));

@@ -7,7 +7,9 @@
 //
 // Usage: tintora_page SITE_DIRECTORY BUILD_DIRECTORY STYLE_SHEET
 // The page's own style sheet (the looks every control of a kind shares)
-// comes first in the page's style, the tables' rules after it. Into the
+// comes first in the page's style, the tables' rules for the controls shown
+// at opening after it; the rules for the rest go into controls.css, which
+// the binding loads once the first paint is on the screen. Into the
 // build directory go the characters of each typeface (pgothic.txt,
 // gothic.txt) and, for the browser tests, every control's designed place
 // in CSS pixels (places.json).
@@ -150,14 +152,18 @@ namespace {
         Page() { remember_glyphs(look::Typeface::PGothic, "0123456789-"); }
 
         std::string html(std::string const& style);
-        std::string css();
+        // The style of the controls shown at opening, which the first paint
+        // waits for and which goes inside the page; or of the rest, a file
+        // of its own that the binding loads after that paint.
+        enum class Part { Opening, Later };
+        std::string css(Part part);
         std::string manifest();
         static std::string places();
         std::map<look::Typeface, std::set<std::string>> const& glyphs() const { return m_glyph_sets; }
 
     private:
         void control_html(std::ostringstream& out, std::size_t index);
-        void arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement);
+        void arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement, Part part);
         void remember_glyphs(look::Typeface typeface, std::string_view text);
 
         model::Form1 m_form;
@@ -306,27 +312,50 @@ namespace {
     // so that no target shrinks under a finger's size (a screen too short
     // for the whole window scrolls, never sideways); then each control's
     // place and font, over the designed ones.
-    void Page::arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement)
+    void Page::arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement, Part part)
     {
+        bool const opening = part == Part::Opening;
         out << "@media (pointer: coarse) and (orientation: "
-            << (arrangement.hold == look::Hold::Upright ? "portrait" : "landscape") << ") {\n"
-            << "  :root { --u: min(var(--safe-width) / " << arrangement.width << ", max(var(--safe-height) / "
-            << arrangement.height << ", 1px)); }\n"
-            << "  #Form1 { width: " << scaled(arrangement.width) << "; height: " << scaled(arrangement.height)
-            << "; line-height: " << arrangement.line_height << "; }\n";
+            << (arrangement.hold == look::Hold::Upright ? "portrait" : "landscape") << ") {\n";
+        if (opening) {
+            out << "  :root { --u: min(var(--safe-width) / " << arrangement.width << ", max(var(--safe-height) / "
+                << arrangement.height << ", 1px)); }\n"
+                << "  #Form1 { width: " << scaled(arrangement.width) << "; height: " << scaled(arrangement.height)
+                << "; line-height: " << arrangement.line_height << "; }\n";
+        }
         auto const place_of = [&arrangement](std::string_view name) {
             auto const& place = *look::find_touch_place(arrangement, name);
             return model::Place { place.left, place.top, place.width, place.height };
         };
-        for (auto const& row : model::control_table) {
-            auto const& place = *look::find_touch_place(arrangement, row.name);
-            out << "  " << selector(row.name) << " { left: " << scaled(place.left) << "; top: " << scaled(place.top)
+        // One rule for each place, for the controls that share it.
+        for (auto const& place : arrangement.places) {
+            std::string_view names = place.controls;
+            char const* separator = "  ";
+            bool bars = false;
+            while (!names.empty()) {
+                auto const end = names.find(' ');
+                auto const name = names.substr(0, end);
+                names = end == std::string_view::npos ? std::string_view {} : names.substr(end + 1);
+                auto const& control = m_form.control(name);
+                if (control.Visible != opening)
+                    continue;
+                out << separator << selector(name);
+                separator = ", ";
+                bars = control.kind() == model::Kind::HScrollBar;
+            }
+            if (*separator == ' ')
+                continue;
+            out << " { left: " << scaled(place.left) << "; top: " << scaled(place.top)
                 << "; width: " << scaled(place.width) << "; height: " << scaled(place.height);
             if (place.font > 0)
                 out << "; font-size: " << scaled(place.font);
-            if (row.kind == model::Kind::HScrollBar)
+            if (bars)
                 out << "; --arrow: " << scaled(place.height);
             out << "; }\n";
+        }
+        if (opening) {
+            out << "}\n";
+            return;
         }
         // The hint stands over the running stage's bar. Where the bars have
         // rows of their own it follows the Top the handlers give it, row for
@@ -337,13 +366,13 @@ namespace {
         auto const red = place_of(red_bar.name());
         int const pitch = place_of(green_bar.name()).top - red.top;
         int const designed_pitch = look::pixels(green_bar.place().top) - look::pixels(red_bar.place().top);
-        int const opening = look::pixels(m_form.control(look::fine_adjust_hint).place().top);
+        int const hint_at_opening = look::pixels(m_form.control(look::fine_adjust_hint).place().top);
         auto const hint_rule = "  " + selector(look::fine_adjust_hint);
         out << hint_rule << " { top: ";
         if (pitch == 0)
             out << scaled(hint.top);
         else
-            out << "calc((" << hint.top << " + (var(--top, " << opening << ") - " << opening << ") * "
+            out << "calc((" << hint.top << " + (var(--top, " << hint_at_opening << ") - " << hint_at_opening << ") * "
                 << static_cast<double>(pitch) / designed_pitch << ") * var(--u))";
         out << "; }\n";
         auto const [first, last] = pointers(hint, red);
@@ -375,12 +404,12 @@ namespace {
             << "<script type=\"module\" src=\"tintora.js\" async></script>\n"
             // Only the site's own files, no inline script, no eval: WebAssembly
             // is the one exception; and no inline style but the page's own,
-            // named by its hash. The policy comes after the head's own
+            // named by its hash, beside the site's style sheet. The policy comes after the head's own
             // references, all of them the site's: a policy element stops the
             // browser's look-ahead, which would otherwise wait to fetch the
             // script and the fonts until the parser reaches it.
             << "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'self'; script-src 'self' "
-               "'wasm-unsafe-eval'; style-src "
+               "'wasm-unsafe-eval'; style-src 'self' "
             << policy_hash(style) << "; object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
             << "</head>\n<body>\n"
                "<main>\n"
@@ -411,27 +440,37 @@ namespace {
         return out.str();
     }
 
-    std::string Page::css()
+    std::string Page::css(Part part)
     {
+        bool const opening = part == Part::Opening;
+        auto const in_part = [opening](std::string_view name) {
+            auto const& row = *std::find_if(model::control_table.begin(), model::control_table.end(),
+                [name](model::ControlRow const& each) { return each.name == name; });
+            return row.visible == opening;
+        };
         std::ostringstream out;
         int const width = look::pixels(look::client_width_twips);
         int const height = look::pixels(look::client_height_twips);
-        out << "@font-face { font-family: \"Tintora PGothic\"; src: url(\"fonts/pgothic.woff2\") "
-               "format(\"woff2\"); "
-               "font-display: swap; }\n"
-            << "@font-face { font-family: \"Tintora Gothic\"; src: url(\"fonts/gothic.woff2\") "
-               "format(\"woff2\"); "
-               "font-display: swap; }\n"
-            // One designed pixel: a CSS pixel where the window fits, less where
-            // the viewport is smaller, so that the whole window always shows.
-            << ":root { color-scheme: light; --u: min(1px, var(--safe-width) / " << width
-            << ", var(--safe-height) / " << height << "); }\n"
-            << "#Form1 { width: " << scaled(width) << "; height: " << scaled(height)
-            << "; background: " << css_colour(look::window_colour)
-            << "; color: " << css_colour(look::text_colour)
-            << "; font-family: " << families(look::Typeface::PGothic) << "; }\n";
+        if (opening) {
+            out << "@font-face { font-family: \"Tintora PGothic\"; src: url(\"fonts/pgothic.woff2\") "
+                   "format(\"woff2\"); "
+                   "font-display: swap; }\n"
+                << "@font-face { font-family: \"Tintora Gothic\"; src: url(\"fonts/gothic.woff2\") "
+                   "format(\"woff2\"); "
+                   "font-display: swap; }\n"
+                // One designed pixel: a CSS pixel where the window fits, less where
+                // the viewport is smaller, so that the whole window always shows.
+                << ":root { color-scheme: light; --u: min(1px, var(--safe-width) / " << width
+                << ", var(--safe-height) / " << height << "); }\n"
+                << "#Form1 { width: " << scaled(width) << "; height: " << scaled(height)
+                << "; background: " << css_colour(look::window_colour)
+                << "; color: " << css_colour(look::text_colour)
+                << "; font-family: " << families(look::Typeface::PGothic) << "; }\n";
+        }
         for (std::size_t i = 0; i < model::control_table.size(); ++i) {
             auto const& row = model::control_table[i];
+            if (!in_part(row.name))
+                continue;
             auto const& look = *look::find_look(row.name);
             auto const& place = row.place;
             out << selector(row.name) << " { left: " << scaled(look::pixels(place.left))
@@ -453,15 +492,35 @@ namespace {
             }
             if (look.face != Face::Transparent)
                 out << "; background: " << css_colour(look.back);
-            out << "; color: " << css_colour(look.text);
+            // What the window gives every caption (its text colour, the
+            // designed "ＭＳ Ｐゴシック", upright, not bold, from the left)
+            // is inherited, not written fifty times: a shorter style is
+            // parsed sooner before the first paint.
+            if (css_colour(look.text) != css_colour(look::text_colour))
+                out << "; color: " << css_colour(look.text);
             if (look.border)
                 out << "; border: 1px solid #000000";
-            out << "; text-align: " << (look.align == look::Align::Centre ? "center" : "left");
-            out << "; font-family: " << families(look.font.typeface)
-                << "; font-size: " << scaled(font_size(look.font))
-                << "; font-weight: " << (look.font.bold ? "bold" : "normal")
-                << "; font-style: " << (look.font.italic ? "italic" : "normal") << "; }\n";
+            if (look.align == look::Align::Centre)
+                out << "; text-align: center";
+            if (look.font.typeface != look::Typeface::PGothic)
+                out << "; font-family: " << families(look.font.typeface);
+            out << "; font-size: " << scaled(font_size(look.font));
+            if (look.font.bold)
+                out << "; font-weight: bold";
+            if (look.font.italic)
+                out << "; font-style: italic";
+            out << "; }\n";
         }
+        for (auto const& arrangement : look::touch_arrangements)
+            arrangement_css(out, arrangement, part);
+        out << "@media (prefers-contrast: more) {\n";
+        for (auto const& each : look::more_contrast) {
+            if (in_part(each.control))
+                out << "  " << selector(each.control) << " { color: " << css_colour(each.text) << "; }\n";
+        }
+        out << "}\n";
+        if (opening)
+            return out.str();
         // The hint's two arrows stand over the centres of the bar's end arrows.
         auto const in_pixels = [](model::Place const& place) {
             return model::Place { look::pixels(place.left), look::pixels(place.top), look::pixels(place.width),
@@ -476,12 +535,6 @@ namespace {
         // that ends the first line stays on it. WebKit otherwise carries the
         // run to the next line, and the words to a third, over the arrows.
         out << selector(look::fine_adjust_hint) << " .text { line-break: anywhere; }\n";
-        for (auto const& arrangement : look::touch_arrangements)
-            arrangement_css(out, arrangement);
-        out << "@media (prefers-contrast: more) {\n";
-        for (auto const& each : look::more_contrast)
-            out << "  " << selector(each.control) << " { color: " << css_colour(each.text) << "; }\n";
-        out << "}\n";
         return out.str();
     }
 
@@ -504,8 +557,9 @@ int main(int argc, char** argv)
     }
     tintora::web::Page page;
     std::ostringstream style;
-    style << own.rdbuf() << page.css();
+    style << own.rdbuf() << page.css(tintora::web::Page::Part::Opening);
     std::ofstream(site + "/index.html") << page.html(style.str());
+    std::ofstream(site + "/controls.css") << page.css(tintora::web::Page::Part::Later);
     std::ofstream(site + "/manifest.webmanifest") << page.manifest();
     std::ofstream(built + "/places.json") << tintora::web::Page::places();
     for (auto const& [typeface, set] : page.glyphs()) {

@@ -120,6 +120,7 @@ namespace {
 
         random->then({ 30, 160, 70 });
         click("GreenBottun");
+        EXPECT_EQ(QApplication::focusWidget(), bar("green")) << "a click on G gives its bar the focus";
         EXPECT_EQ(patch("Shape2"), QColor(30, 150, 70));
         click_part("green", QStyle::SC_ScrollBarSlider);
         ASSERT_EQ(QApplication::focusWidget(), bar("green"));

@@ -64,6 +64,31 @@ test("installable, asking nothing of other sites, storing nothing", { skip: only
   const cdp = await context.newCDPSession(page);
   assert.deepEqual((await cdp.send("Page.getInstallabilityErrors")).installabilityErrors, []);
   assert.equal((await kept(page)).length, 1);
+  // The maskable icon fills any shape: opaque to its edges, and outside the
+  // safe zone (the circle of 40 % of its width round its middle) nothing
+  // but its background, so that no shape cuts the motif.
+  const maskable = await page.evaluate(async () => {
+    const manifest = await (await fetch("manifest.webmanifest")).json();
+    const icon = manifest.icons.find((each) => each.purpose === "maskable");
+    const image = new Image();
+    image.src = icon.src;
+    await image.decode();
+    const { width } = image;
+    const context = new OffscreenCanvas(width, width).getContext("2d");
+    context.drawImage(image, 0, 0);
+    const { data } = context.getImageData(0, 0, width, width);
+    const at = (x, y) => data.slice((y * width + x) * 4, (y * width + x) * 4 + 4).join();
+    const background = at(0, 0);
+    const counts = { outsideOff: 0, insideOff: 0 };
+    for (let y = 0; y < width; y += 2) {
+      for (let x = 0; x < width; x += 2) {
+        const inside = (x - width / 2) ** 2 + (y - width / 2) ** 2 <= (0.4 * width) ** 2;
+        if (at(x, y) !== background) ++counts[inside ? "insideOff" : "outsideOff"];
+      }
+    }
+    return { sizes: icon.sizes, opaque: background.endsWith(",255"), ...counts };
+  });
+  assert.deepEqual({ ...maskable, insideOff: maskable.insideOff > 1000 }, { sizes: "512x512", opaque: true, outsideOff: 0, insideOff: true });
   for (const id of ["StartButton", "Command1", "GreenBottun", "Command2", "BlueBottun", "Command3", "Command6"])
     await page.click(`[id="${id}"]`);
 
