@@ -318,10 +318,11 @@ namespace {
         out << "@media (pointer: coarse) and (orientation: "
             << (arrangement.hold == look::Hold::Upright ? "portrait" : "landscape") << ") {\n";
         if (opening) {
-            out << "  :root { --u: min(var(--safe-width) / " << arrangement.width << ", max(var(--safe-height) / "
-                << arrangement.height << ", 1px)); }\n"
-                << "  #Form1 { width: " << scaled(arrangement.width) << "; height: " << scaled(arrangement.height)
-                << "; line-height: " << arrangement.line_height << "; }\n";
+            out << "  :root { --u: min(var(--safe-width) / " << arrangement.width
+                << ", max(var(--safe-height) / " << arrangement.height << ", 1px)); }\n"
+                << "  #Form1 { width: " << scaled(arrangement.width)
+                << "; height: " << scaled(arrangement.height) << "; line-height: " << arrangement.line_height
+                << "; }\n";
         }
         auto const place_of = [&arrangement](std::string_view name) {
             auto const& place = *look::find_touch_place(arrangement, name);
@@ -372,8 +373,8 @@ namespace {
         if (pitch == 0)
             out << scaled(hint.top);
         else
-            out << "calc((" << hint.top << " + (var(--top, " << hint_at_opening << ") - " << hint_at_opening << ") * "
-                << static_cast<double>(pitch) / designed_pitch << ") * var(--u))";
+            out << "calc((" << hint.top << " + (var(--top, " << hint_at_opening << ") - " << hint_at_opening
+                << ") * " << static_cast<double>(pitch) / designed_pitch << ") * var(--u))";
         out << "; }\n";
         auto const [first, last] = pointers(hint, red);
         out << hint_rule << " .pointer { top: auto; bottom: 0; }\n"
@@ -392,7 +393,8 @@ namespace {
             << "<script type=\"module\" src=\"tintora.js\" async></script>\n"
             // The window keeps clear of a notch and a home indicator by the
             // safe-area insets, which the page gets by covering the screen.
-            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1, viewport-fit=cover\">\n"
+            << "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1, "
+               "viewport-fit=cover\">\n"
             << "<meta name=\"description\" content=\"" << escaped(look::page_description) << "\">\n"
             << "<meta name=\"theme-color\" content=\"" << css_colour(title_back()) << "\">\n"
             << "<title>" << escaped(look::window_title) << "</title>\n"
@@ -527,8 +529,8 @@ namespace {
             return out.str();
         // The hint's two arrows stand over the centres of the bar's end arrows.
         auto const in_pixels = [](model::Place const& place) {
-            return model::Place { look::pixels(place.left), look::pixels(place.top), look::pixels(place.width),
-                look::pixels(place.height) };
+            return model::Place { look::pixels(place.left), look::pixels(place.top),
+                look::pixels(place.width), look::pixels(place.height) };
         };
         auto const [first, last] = pointers(in_pixels(m_form.control(look::fine_adjust_hint).place()),
             in_pixels(m_form.bar(model::red_channel.bar).place()));
