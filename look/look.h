@@ -222,9 +222,8 @@ inline constexpr std::array<SpokenWords, 6> spoken_words { {
     { "Label20", "", "点数", true },
     { "Label2(1)", "", "キーボードでは、Tab でＳＴＡＲＴに移り、Space か Enter で押します。" },
     { "Label2(2)", "",
-        "キーボードでは、バーを矢印キーと Page Up、Page Down で動かし、Tab "
-        "を3回押してＥＮＤとその色のボタンを"
-        "過ぎ、「確定」に移って Space か Enter で押します。" },
+        "キーボードでは、バーを矢印キーと Page Up、Page Down で動かし、"
+        "Tab を3回押してＥＮＤとその色のボタンを過ぎ、「確定」に移って Space か Enter で押します。" },
     { "Label21", "", keys_for_the_bar },
 } };
 
