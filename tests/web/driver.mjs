@@ -73,16 +73,16 @@ class Page {
   }
 }
 
-// Chromium, as the web tests drove it before: playwright-core, with Chromium's
-// DevTools protocol for what only Chromium tells (its accessibility tree).
-class ChromiumPage extends Page {
-  constructor(context, page) {
+// A page that playwright or puppeteer drives: both give a page with the same
+// mouse, touchscreen, console and navigation, in which the two engines' pages
+// below differ only where their drivers do.
+class DrivenPage extends Page {
+  constructor(page, warning) {
     super();
-    this.context = context;
     this.page = page;
     this.problems = [];
     page.on("console", (message) => {
-      if (message.type() === "error" || message.type() === "warning") this.problems.push(message.text());
+      if (message.type() === "error" || message.type() === warning) this.problems.push(message.text());
     });
     page.on("pageerror", (error) => this.problems.push(String(error)));
   }
@@ -92,12 +92,6 @@ class ChromiumPage extends Page {
   }
   evaluate(fn, arg) {
     return this.page.evaluate(fn, arg);
-  }
-  waitFor(fn, arg, timeoutMs = 10000) {
-    return this.page.waitForFunction(fn, arg, { timeout: timeoutMs });
-  }
-  press(key) {
-    return this.page.keyboard.press(key);
   }
   clickAt(x, y) {
     return this.page.mouse.click(x, y);
@@ -113,10 +107,6 @@ class ChromiumPage extends Page {
     await this.page.mouse.move(x, y);
     await this.page.mouse.up();
   }
-  async touch(type, x, y) {
-    this.cdp ??= await this.context.newCDPSession(this.page);
-    await this.cdp.send("Input.dispatchTouchEvent", { type, touchPoints: type === "touchEnd" ? [] : [{ x, y }] });
-  }
   async tapAt(x, y) {
     await pause(fingerPaceMs);
     await this.page.touchscreen.tap(x, y);
@@ -125,13 +115,43 @@ class ChromiumPage extends Page {
   // lifts: let go while still moving, Chromium takes it for a fling and
   // swallows the next tap as the one that stops it.
   async touchDrag(x, y, toX) {
-    await this.touch("touchStart", x, y);
+    const finger = await this.touchStart(x, y);
     for (let step = 1; step <= 5; ++step) {
       await pause(16);
-      await this.touch("touchMove", x + ((toX - x) * step) / 5, y);
+      await finger.move(x + ((toX - x) * step) / 5, y);
     }
     await pause(fingerPaceMs);
-    await this.touch("touchEnd");
+    await finger.end();
+  }
+  async reload() {
+    await this.page.reload();
+    await this.ready();
+  }
+  screenshot(path) {
+    return this.page.screenshot({ path });
+  }
+}
+
+// Chromium, as the web tests drove it before: playwright-core, with Chromium's
+// DevTools protocol for what only Chromium tells (its accessibility tree)
+// and for a finger that drags.
+class ChromiumPage extends DrivenPage {
+  constructor(context, page) {
+    super(page, "warning");
+    this.context = context;
+  }
+
+  waitFor(fn, arg, timeoutMs = 10000) {
+    return this.page.waitForFunction(fn, arg, { timeout: timeoutMs });
+  }
+  press(key) {
+    return this.page.keyboard.press(key);
+  }
+  async touchStart(x, y) {
+    const cdp = (this.cdp ??= await this.context.newCDPSession(this.page));
+    const touch = (type, at) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: at ? [at] : [] });
+    await touch("touchStart", { x, y });
+    return { move: (toX, toY = y) => touch("touchMove", { x: toX, y: toY }), end: () => touch("touchEnd") };
   }
   // The id of the element Chromium's accessibility tree gives this role and
   // name, or "" where it gives none.
@@ -151,13 +171,6 @@ class ChromiumPage extends Page {
       await cdp.detach();
     }
   }
-  async reload() {
-    await this.page.reload();
-    await this.ready();
-  }
-  screenshot(path) {
-    return this.page.screenshot({ path });
-  }
   close() {
     return this.context.close();
   }
@@ -165,23 +178,11 @@ class ChromiumPage extends Page {
 
 // Firefox over WebDriver BiDi. Its pointer is told to be coarse, and touch
 // events are on, by preferences given at launch.
-class FirefoxPage extends Page {
+class FirefoxPage extends DrivenPage {
   constructor(page) {
-    super();
-    this.page = page;
-    this.problems = [];
-    page.on("console", (message) => {
-      if (message.type() === "error" || message.type() === "warn") this.problems.push(message.text());
-    });
-    page.on("pageerror", (error) => this.problems.push(String(error)));
+    super(page, "warn");
   }
 
-  goto(url) {
-    return this.page.goto(url);
-  }
-  evaluate(fn, arg) {
-    return this.page.evaluate(fn, arg);
-  }
   waitFor(fn, arg, timeoutMs = 10000) {
     return this.page.waitForFunction(fn, { timeout: timeoutMs, polling: 50 }, arg);
   }
@@ -192,44 +193,13 @@ class FirefoxPage extends Page {
     await this.page.keyboard.press(keys.at(-1));
     for (const each of keys.slice(0, -1).reverse()) await this.page.keyboard.up(each);
   }
-  clickAt(x, y) {
-    return this.page.mouse.click(x, y);
-  }
-  async mouseDown(x, y) {
-    await this.page.mouse.move(x, y);
-    await this.page.mouse.down();
-  }
-  mouseMove(x, y) {
-    return this.page.mouse.move(x, y);
-  }
-  async mouseUp(x, y) {
-    await this.page.mouse.move(x, y);
-    await this.page.mouse.up();
-  }
-  async tapAt(x, y) {
-    await pause(fingerPaceMs);
-    await this.page.touchscreen.tap(x, y);
-  }
-  async touchDrag(x, y, toX) {
-    const finger = await this.page.touchscreen.touchStart(x, y);
-    for (let step = 1; step <= 5; ++step) {
-      await pause(16);
-      await finger.move(x + ((toX - x) * step) / 5, y);
-    }
-    await pause(fingerPaceMs);
-    await finger.end();
+  touchStart(x, y) {
+    return this.page.touchscreen.touchStart(x, y);
   }
   // Found through Firefox's own accessibility tree (BiDi's accessibility locator).
   async byRole(role, name) {
     const element = await this.page.$(`::-p-aria([name=${JSON.stringify(name)}][role="${role}"])`);
     return element ? element.evaluate((each) => each.id) : "";
-  }
-  async reload() {
-    await this.page.reload();
-    await this.ready();
-  }
-  screenshot(path) {
-    return this.page.screenshot({ path });
   }
   close() {
     return this.page.close();
