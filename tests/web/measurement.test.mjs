@@ -326,3 +326,25 @@ for (const size of touchSizes) {
     await page.close();
   });
 }
+
+// A notch and a home indicator, as Chromium can be told of them: nothing of
+// the window lies under them, upright or on its side. The insets are deeper
+// than a phone's, so that a window merely centred would reach under them.
+test(`${engine}: the window keeps clear of a notch and a home indicator`, { skip: engine !== "chromium" && "only Chromium can be told of insets" }, async () => {
+  for (const [viewport, insets] of [
+    [{ width: 390, height: 844 }, { top: 120, bottom: 100, left: 0, right: 0 }],
+    [{ width: 844, height: 390 }, { top: 0, bottom: 21, left: 150, right: 150 }],
+  ]) {
+    const page = await browser.open(server.url, { viewport, touch: true });
+    const cdp = await page.context.newCDPSession(page.page);
+    await cdp.send("Emulation.setSafeAreaInsetsOverride", { insets });
+    const box = await page.evaluate(() => {
+      const { top, left, right } = document.getElementById("Form1").getBoundingClientRect();
+      return { top, left, right, bottom: document.getElementById("EndButton").getBoundingClientRect().bottom };
+    });
+    assert.ok(box.top >= insets.top && box.left >= insets.left && box.right <= viewport.width - insets.right, JSON.stringify(box));
+    // Upright, the whole window stands above the home indicator.
+    if (viewport.height > viewport.width) assert.ok(box.bottom <= viewport.height - insets.bottom, JSON.stringify(box));
+    await page.close();
+  }
+});
