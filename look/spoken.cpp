@@ -44,13 +44,6 @@ namespace {
         return 0;
     }
 
-    std::string_view caption_of(std::string_view name)
-    {
-        return std::find_if(model::control_table.begin(), model::control_table.end(),
-            [name](model::ControlRow const& row) { return row.name == name; })
-            ->caption;
-    }
-
     // The stage a button's handler has just opened, or null: ＳＴＡＲＴ and
     // 再測定 open the red one, a channel button its own.
     model::Channel const* stage_opened_by(model::Form1& form, model::Control const& control)
@@ -80,7 +73,7 @@ namespace {
                 continue;
             if (!passed.empty())
                 passed += list_separator;
-            passed += caption_of(stop->control);
+            passed += model::row_of(stop->control).caption;
             ++presses;
         }
         return filled(stage_sentence, { word_of(channel), std::to_string(presses), passed });
@@ -101,9 +94,7 @@ Spoken spoken_of(model::Form1& form, model::Control const& control)
         { &model::Channel::error_label, "の誤差" },
     } };
     Spoken spoken;
-    auto const& row = *std::find_if(model::control_table.begin(), model::control_table.end(),
-        [&control](model::ControlRow const& each) { return each.name == control.name(); });
-    spoken.description = row.tooltip;
+    spoken.description = model::row_of(control.name()).tooltip;
     auto const give_role = [&spoken](std::string role) {
         spoken.description = role;
         spoken.role = std::move(role);

@@ -16,8 +16,8 @@ namespace tintora::look {
 //
 // The stage's controls have one place for all three channels, since only
 // one stage runs at a time: the channel's button, bar, value and 確定 stand
-// where the running stage's do, and the fine-adjust hint points at that bar
-// whichever row it has been moved to. The prompt for G or B stands beside
+// where the running stage's do, and the fine-adjust hint keeps its place
+// over that bar whichever row the handlers have moved it to. The prompt for G or B stands beside
 // the channel button it points at, and the confirmed values join their rows
 // of results. Every button and every bar is at least 48 × 48, the size the
 // platforms ask of a finger's target, and 8 apart from every other one

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "model/controls.h"
+#include "model/error.h"
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace tintora::model {
@@ -98,6 +100,17 @@ constexpr ArrayMember array_member_of(std::string_view name)
     for (auto c : name.substr(open + 1, name.size() - open - 2))
         index = index * 10 + (c - '0');
     return { name.substr(0, open), index };
+}
+
+// The row of a control, by its full name ("Label13(2)"). A name that is
+// not in the table is refused with a ModelError.
+inline ControlRow const& row_of(std::string_view name)
+{
+    for (auto const& row : control_table) {
+        if (row.name == name)
+            return row;
+    }
+    throw ModelError("the window has no control named " + std::string(name));
 }
 
 constexpr std::size_t count_of_kind(Kind kind)

@@ -89,6 +89,13 @@ namespace {
         return out.str();
     }
 
+    // A designed place, in CSS pixels.
+    model::Place in_pixels(model::Place const& place)
+    {
+        return { look::pixels(place.left), look::pixels(place.top), look::pixels(place.width),
+            look::pixels(place.height) };
+    }
+
     // A label's top: the handlers move a label by its Top, which the page's
     // script sets as --top, in designed pixels; the arrangement places it.
     std::string top_of(model::ControlRow const& row, int pixels)
@@ -184,12 +191,7 @@ namespace {
 
     model::Colour title_back() { return look::find_look(look::title_label)->back; }
 
-    std::string_view program_name()
-    {
-        return std::find_if(model::control_table.begin(), model::control_table.end(),
-            [](model::ControlRow const& row) { return row.name == look::title_label; })
-            ->caption;
-    }
+    std::string_view program_name() { return model::row_of(look::title_label).caption; }
 
     // What a browser needs to install the page as an application: its
     // name, icons, a window of its own, and the window's colours.
@@ -219,10 +221,9 @@ namespace {
         std::ostringstream out;
         char const* separator = "{\n";
         for (auto const& row : model::control_table) {
-            auto const& place = row.place;
-            out << separator << "  \"" << row.name << "\": [" << look::pixels(place.left) << ", "
-                << look::pixels(place.top) << ", " << look::pixels(place.width) << ", "
-                << look::pixels(place.height) << "]";
+            auto const place = in_pixels(row.place);
+            out << separator << "  \"" << row.name << "\": [" << place.left << ", " << place.top << ", "
+                << place.width << ", " << place.height << "]";
             separator = ",\n";
         }
         out << "\n}\n";
@@ -324,10 +325,6 @@ namespace {
                 << "; height: " << scaled(arrangement.height) << "; line-height: " << arrangement.line_height
                 << "; }\n";
         }
-        auto const place_of = [&arrangement](std::string_view name) {
-            auto const& place = *look::find_touch_place(arrangement, name);
-            return model::Place { place.left, place.top, place.width, place.height };
-        };
         // One rule for each place, for the controls that share it.
         for (auto const& place : arrangement.places) {
             std::string_view names = place.controls;
@@ -337,12 +334,12 @@ namespace {
                 auto const end = names.find(' ');
                 auto const name = names.substr(0, end);
                 names = end == std::string_view::npos ? std::string_view {} : names.substr(end + 1);
-                auto const& control = m_form.control(name);
-                if (control.Visible != opening)
+                auto const& row = model::row_of(name);
+                if (row.visible != opening)
                     continue;
                 out << separator << selector(name);
                 separator = ", ";
-                bars = control.kind() == model::Kind::HScrollBar;
+                bars = row.kind == model::Kind::HScrollBar;
             }
             if (*separator == ' ')
                 continue;
@@ -358,25 +355,17 @@ namespace {
             out << "}\n";
             return;
         }
-        // The hint stands over the running stage's bar. Where the bars have
-        // rows of their own it follows the Top the handlers give it, row for
-        // row; where they share one place it stays over that place.
-        auto const hint = place_of(look::fine_adjust_hint);
-        auto const& red_bar = m_form.bar(model::red_channel.bar);
-        auto const& green_bar = m_form.bar(model::green_channel.bar);
-        auto const red = place_of(red_bar.name());
-        int const pitch = place_of(green_bar.name()).top - red.top;
-        int const designed_pitch = look::pixels(green_bar.place().top) - look::pixels(red_bar.place().top);
-        int const hint_at_opening = look::pixels(m_form.control(look::fine_adjust_hint).place().top);
+        // The three bars share one place, so the hint's own place above
+        // them holds whatever Top the handlers give it (its rule above sets
+        // top, and --top goes unread); its arrows end at the bottom, over
+        // the bar's end arrows.
+        auto const find = [&arrangement](std::string_view name) {
+            auto const& place = *look::find_touch_place(arrangement, name);
+            return model::Place { place.left, place.top, place.width, place.height };
+        };
         auto const hint_rule = "  " + selector(look::fine_adjust_hint);
-        out << hint_rule << " { top: ";
-        if (pitch == 0)
-            out << scaled(hint.top);
-        else
-            out << "calc((" << hint.top << " + (var(--top, " << hint_at_opening << ") - " << hint_at_opening
-                << ") * " << static_cast<double>(pitch) / designed_pitch << ") * var(--u))";
-        out << "; }\n";
-        auto const [first, last] = pointers(hint, red);
+        auto const [first, last]
+            = pointers(find(look::fine_adjust_hint), find(m_form.bar(model::red_channel.bar).name()));
         out << hint_rule << " .pointer { top: auto; bottom: 0; }\n"
             << hint_rule << " .pointer.first { left: " << scaled(first) << "; }\n"
             << hint_rule << " .pointer.last { left: " << scaled(last) << "; }\n"
@@ -449,11 +438,8 @@ namespace {
     std::string Page::css(Part part)
     {
         bool const opening = part == Part::Opening;
-        auto const in_part = [opening](std::string_view name) {
-            auto const& row = *std::find_if(model::control_table.begin(), model::control_table.end(),
-                [name](model::ControlRow const& each) { return each.name == name; });
-            return row.visible == opening;
-        };
+        auto const in_part
+            = [opening](std::string_view name) { return model::row_of(name).visible == opening; };
         std::ostringstream out;
         int const width = look::pixels(look::client_width_twips);
         int const height = look::pixels(look::client_height_twips);
@@ -478,11 +464,10 @@ namespace {
             if (!in_part(row.name))
                 continue;
             auto const& look = *look::find_look(row.name);
-            auto const& place = row.place;
-            out << selector(row.name) << " { left: " << scaled(look::pixels(place.left))
-                << "; top: " << top_of(row, look::pixels(place.top))
-                << "; width: " << scaled(look::pixels(place.width))
-                << "; height: " << scaled(look::pixels(place.height));
+            auto const place = in_pixels(row.place);
+            out << selector(row.name) << " { left: " << scaled(place.left)
+                << "; top: " << top_of(row, place.top) << "; width: " << scaled(place.width)
+                << "; height: " << scaled(place.height);
             // Shapes lie at the bottom; earlier controls stand over later ones.
             out << "; z-index: " << (row.kind == model::Kind::Shape ? 0 : 100 - static_cast<int>(i));
             if (row.kind == model::Kind::Shape) {
@@ -493,7 +478,7 @@ namespace {
                 out << "; --f: "
                     << static_cast<double>(model::HScrollBar::opening_value - model::HScrollBar::Min)
                         / (model::HScrollBar::Max - model::HScrollBar::Min)
-                    << "; --arrow: " << scaled(look::pixels(place.height)) << "; }\n";
+                    << "; --arrow: " << scaled(place.height) << "; }\n";
                 continue;
             }
             if (look.face != Face::Transparent)
@@ -528,10 +513,6 @@ namespace {
         if (opening)
             return out.str();
         // The hint's two arrows stand over the centres of the bar's end arrows.
-        auto const in_pixels = [](model::Place const& place) {
-            return model::Place { look::pixels(place.left), look::pixels(place.top),
-                look::pixels(place.width), look::pixels(place.height) };
-        };
         auto const [first, last] = pointers(in_pixels(m_form.control(look::fine_adjust_hint).place()),
             in_pixels(m_form.bar(model::red_channel.bar).place()));
         out << selector(look::fine_adjust_hint) << " .pointer.first { left: " << scaled(first) << "; }\n"

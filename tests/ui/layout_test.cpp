@@ -65,6 +65,11 @@ namespace {
         for (auto const& arrangement : touch_arrangements) {
             SCOPED_TRACE(arrangement.hold == Hold::Upright ? "upright" : "on its side");
             expect_each_control_once(arrangement.places);
+            // One place for the three bars: the page keeps the hint over it
+            // whichever row the handlers move the hint to.
+            auto const* red = find_touch_place(arrangement, "red");
+            EXPECT_EQ(find_touch_place(arrangement, "green"), red);
+            EXPECT_EQ(find_touch_place(arrangement, "blue"), red);
             for (auto const& place : arrangement.places) {
                 SCOPED_TRACE(std::string(place.controls));
                 EXPECT_GE(place.left, 0);
