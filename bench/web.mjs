@@ -101,7 +101,7 @@ async function bareChromium() {
     await exited;
     await rm(profile, { recursive: true, force: true });
   };
-  return { go, evaluate, close };
+  return { go, evaluate, timesInPage: chromiumTimes, close };
 }
 
 // A first visit, as a user's first in a browser already running: an address
@@ -124,13 +124,16 @@ async function firstVisit(browser, folder) {
   return times;
 }
 
+// The first contentful paint, as the page's own timing tells it.
+const firstPaintInPage = `new Promise((resolve) => new PerformanceObserver((list, observer) => {
+  const entry = list.getEntriesByName("first-contentful-paint")[0];
+  if (entry) { observer.disconnect(); resolve(entry.startTime); }
+}).observe({ type: "paint", buffered: true }))`;
+
 // Chromium's first contentful paint and the moment ＳＴＡＲＴ's caption is first
 // painted, both as presented on the screen.
 const chromiumTimes = `Promise.all([
-  new Promise((resolve) => new PerformanceObserver((list, observer) => {
-    const entry = list.getEntriesByName("first-contentful-paint")[0];
-    if (entry) { observer.disconnect(); resolve(entry.startTime); }
-  }).observe({ type: "paint", buffered: true })),
+  ${firstPaintInPage},
   new Promise((resolve) => new PerformanceObserver((list, observer) => {
     const entry = list.getEntries().find((each) => each.identifier === "start");
     if (entry) { observer.disconnect(); resolve(entry.renderTime); }
@@ -149,10 +152,7 @@ function notesBoundFrame() {
   }).observe(document, { attributes: true, subtree: true, attributeFilter: ["data-bound"] });
 }
 const firefoxTimes = `new Promise((resolve) => {
-  const fcp = new Promise((found) => new PerformanceObserver((list, observer) => {
-    const entry = list.getEntriesByName("first-contentful-paint")[0];
-    if (entry) { observer.disconnect(); found(entry.startTime); }
-  }).observe({ type: "paint", buffered: true }));
+  const fcp = ${firstPaintInPage};
   const bound = () => window.boundFrame === undefined ? setTimeout(bound, 10) : fcp.then((paint) => resolve([paint, Math.max(paint, window.boundFrame)]));
   bound();
 })`;
@@ -233,7 +233,6 @@ function floorRows(engine, [fcp, start]) {
 async function report() {
   const [floorDir, nativeLoop, wasmLoop, runs = "15"] = rest;
   const bare = await bareChromium();
-  bare.timesInPage = chromiumTimes;
   const chromium = await againstFloor(bare, floorDir, Number(runs));
   await bare.close();
   const firefox = await bareFirefox();

@@ -13,8 +13,6 @@ const window1 = () => document.getElementById("Form1");
 // Events that come before the engine has loaded wait here, in order.
 let engine = null;
 const waiting = [];
-// Whether the user's last press was a key rather than a pointer.
-let byKeyboard = false;
 
 // Arrows and the track repeat while held, as on the desktop: a first step at
 // once, more after a pause, then steadily.
@@ -37,8 +35,9 @@ function setBarValue(bar, value) {
   bar.style.setProperty("--f", (value - min) / (max - min));
 }
 
-// One change a line, fields separated by tabs (see the engine).
-function apply(changes) {
+// One change a line, fields separated by tabs (see the engine). A control
+// that takes the focus is marked as the keyboard's only where a key led there.
+function apply(changes, byKey) {
   for (const line of changes.split("\n")) {
     if (!line) continue;
     const [what, name, value, spoken] = line.split("\t");
@@ -62,8 +61,7 @@ function apply(changes) {
         element.style.background = value;
         break;
       case "F":
-        // Marked as the keyboard's focus only where the keyboard led here.
-        element.focus({ focusVisible: byKeyboard });
+        element.focus({ focusVisible: byKey });
         break;
       case "A":
         // A new text node each time, so that the same sentence twice in a
@@ -79,15 +77,16 @@ function apply(changes) {
 }
 
 // Runs an engine call now, or once the engine has loaded.
-function raise(call) {
+function raise(call, byKey = false) {
   if (!window1()) return;
-  if (engine) apply(engine.UTF8ToString(call()));
-  else waiting.push(call);
+  const run = () => apply(engine.UTF8ToString(call()), byKey);
+  if (engine) run();
+  else waiting.push(run);
 }
 
-function click(button) {
+function click(button, byKey) {
   const index = indexOf(button);
-  raise(() => engine._tintora_click(index, focusedIndex()));
+  raise(() => engine._tintora_click(index, focusedIndex()), byKey);
 }
 
 function move(bar, barMove) {
@@ -203,10 +202,11 @@ function barKey(bar, event) {
 
 const control = (event, kind) => event.target.closest?.(`#Form1 .${kind}:not([hidden])`);
 
+// A click that Space or Enter made counts no pointer's presses.
 function clicked(event) {
   const button = control(event, "button");
   if (button?.id === "EndButton") end();
-  else if (button) click(button);
+  else if (button) click(button, event.detail === 0);
 }
 
 // Every control's events, taken on the document.
@@ -223,8 +223,6 @@ function bind() {
     if (bar) pressBar(bar, event);
   });
   for (const kind of ["pointerup", "pointercancel", "lostpointercapture"]) document.addEventListener(kind, stopRepeat);
-  document.addEventListener("keydown", () => (byKeyboard = true), { capture: true });
-  document.addEventListener("pointerdown", () => (byKeyboard = false), { capture: true });
 }
 
 // Runs then() once the document has got as far as state, now if it has:
@@ -292,7 +290,7 @@ function loadEngine() {
     .then(([loaded]) => {
       if (!window1()) return;
       engine = loaded;
-      for (const call of waiting.splice(0)) apply(engine.UTF8ToString(call()));
+      for (const run of waiting.splice(0)) run();
       document.documentElement.dataset.engine = "ready";
     })
     .catch(cannotRun);

@@ -54,11 +54,7 @@ class Page {
     await this.mouseUp(toX, toY);
   }
 
-  waitFor(fn, arg, timeoutMs = 10000) {
-    return this.poll(fn, arg, timeoutMs);
-  }
-
-  async poll(fn, arg, timeoutMs) {
+  async waitFor(fn, arg, timeoutMs = 10000) {
     const until = Date.now() + timeoutMs;
     for (;;) {
       if (await this.evaluate(fn, arg)) return;
@@ -217,7 +213,6 @@ class WebKitPage extends Page {
     super();
     this.session = session;
     this.problems = null;
-    this.pointer = { x: 0, y: 0 };
   }
 
   call(method, path, body) {

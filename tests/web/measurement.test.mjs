@@ -280,13 +280,16 @@ for (const size of touchSizes) {
     };
     let taps = 0;
     let missed = 0;
-    // Aims at the middle of what is drawn, and lands off it; says whether
-    // the tap did what it was for.
+    // Aims at a point and lands off it; counts the tap missed where it did
+    // not do what it was for.
+    const tapNear = async (x, y, did) => {
+      const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
+      await page.tapAt(x + dx, y + dy);
+      if (!(await did())) ++missed;
+    };
     const tapOn = async (selector, did) => {
       const box = await page.box(selector);
-      const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
-      await page.tapAt(box.x + box.width / 2 + dx, box.y + box.height / 2 + dy);
-      if (!(await did())) ++missed;
+      await tapNear(box.x + box.width / 2, box.y + box.height / 2, did);
     };
     const shows = (id) => () => shown(page, id);
     await eachPhase();
@@ -303,9 +306,7 @@ for (const size of touchSizes) {
         const room = more ? track.x + track.width - (thumb.x + thumb.width) : thumb.x - track.x;
         if (Math.abs(aim - now) >= 10 && room >= 48) {
           const x = more ? (thumb.x + thumb.width + track.x + track.width) / 2 : (track.x + thumb.x) / 2;
-          const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
-          await page.tapAt(x + dx, track.y + track.height / 2 + dy);
-          if ((await value(page, channel.bar)) !== now + (more ? 10 : -10)) ++missed;
+          await tapNear(x, track.y + track.height / 2, async () => (await value(page, channel.bar)) === now + (more ? 10 : -10));
         } else {
           await tapOn(`${bar} .arrow.${more ? "more" : "less"}`, async () => (await value(page, channel.bar)) === now + (more ? 1 : -1));
         }
