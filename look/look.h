@@ -1,8 +1,11 @@
 #pragma once
 
+#include "model/channels.h"
 #include "model/colour.h"
+#include "model/control_table.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -138,7 +141,7 @@ inline constexpr std::array<Look, 27> looks { {
 // it as designed take these text colours (over 3:1 on their faces, as large
 // text needs); everything else keeps its designed colours.
 struct MoreContrast {
-    std::string_view control;
+    model::ControlId control;
     model::Colour text;
 };
 
@@ -172,13 +175,9 @@ constexpr Look const* find_look(std::string_view name)
 
 // The keyboard focus order, listed in it. Labels and shapes never take the focus.
 struct TabStop {
-    std::string_view control;
+    model::ControlId control;
     int index;
 };
-
-inline constexpr std::string_view end_button = "EndButton";
-// The hint whose arrows point at the ends of the bar below it.
-inline constexpr std::string_view fine_adjust_hint = "Label21";
 
 inline constexpr std::array<TabStop, 13> tab_stops { {
     { "red", 0 },
@@ -206,7 +205,7 @@ inline constexpr std::array<std::string_view, 3> channel_words { "赤", "緑", "
 // A label with a role is read as its role and its caption ("点数 88"); the
 // channels' number labels and marks take theirs from the channel table.
 struct SpokenWords {
-    std::string_view control;
+    model::ControlId control;
     std::string_view name;
     std::string_view description;
     bool is_role = false;
@@ -233,8 +232,8 @@ inline constexpr std::array<SpokenWords, 6> spoken_words { {
 // which open the red one. The stage's sentence is heard with the focus on
 // the stage's bar, and names the Tab presses from there to 確定 (%2) and the
 // controls they pass (%3), as the focus order has them.
-inline constexpr std::array<std::string_view, 2> red_stage_openers { "StartButton", "SaisokuteiButton" };
-inline constexpr std::string_view score_button = "Command6";
+inline constexpr std::array<model::ButtonName, 2> red_stage_openers { model::start_button,
+    model::remeasure_button };
 inline constexpr std::string_view stage_sentence
     = "%1の段階です。矢印キーで1ずつ、Page Up と Page Down で10ずつバーを動かしてＡをＢに合わせ、Tab "
       "を%2回押して%3を過ぎ、確定に移って Space か Enter で押してください。";
@@ -243,29 +242,92 @@ inline constexpr std::string_view result_sentence = "%1 確定値 %2 正解 %3 �
 inline constexpr std::string_view score_sentence = "点数 %1";
 inline constexpr std::string_view minus_word = "マイナス";
 
-// The window's title; the label that shows the program's name, which is a
-// page's heading; what a page says of itself to search engines; and what it
-// says instead of the window where the engine cannot run (no WebAssembly, or
-// it failed to load).
-inline constexpr std::string_view window_title = "Form1";
-inline constexpr std::string_view title_label = "Label3";
+// What a page says of itself to search engines, and what it says instead
+// of the window where the engine cannot run (no WebAssembly, or it failed
+// to load).
 inline constexpr std::string_view page_description
     = "Tintora: 色合わせのテスト。ＡとＢの色を赤、緑、青の順に合わせ、100点満点で点数を出します。";
 inline constexpr std::string_view cannot_run_sentence
     = "このブラウザーでは Tintora を動かせません（WebAssembly を読み込めませんでした）。";
 
-// Twips to logical pixels: 15 twips to a pixel at 96 dots per inch.
-inline constexpr int twips_per_pixel = 15;
-constexpr int pixels(double twips)
-{
-    return static_cast<int>(twips / twips_per_pixel + (twips >= 0 ? 0.5 : -0.5));
-}
-
-// Points to pixels at 96 dots per inch, so that text keeps its proportion to
-// the twip layout on any screen.
-constexpr double font_pixels(double points) { return points * 96.0 / 72.0; }
-
+// The window: its title, and its client area in twips, 1440 to the inch.
+inline constexpr std::string_view window_title = "Form1";
 inline constexpr int client_width_twips = 9435;
 inline constexpr int client_height_twips = 8820;
+
+// Twips to pixels at a screen's dots per inch: at 96, the designed one, 15
+// twips to a pixel.
+inline constexpr int designed_dpi = 96;
+inline constexpr int twips_per_inch = 1440;
+inline constexpr int twips_per_pixel = twips_per_inch / designed_dpi;
+constexpr int pixels(double twips, int dpi = designed_dpi)
+{
+    double const exact = twips * dpi / twips_per_inch;
+    return static_cast<int>(exact + (exact >= 0 ? 0.5 : -0.5));
+}
+
+// Points to pixels, so that text keeps its proportion to the twip layout on
+// any screen.
+constexpr double font_pixels(double points, int dpi = designed_dpi) { return points * dpi / 72.0; }
+
+// The bevel of a raised button face and of a bar's arrows and thumb, from
+// its outer edge inwards, and the frame of a pressed one: one look for every
+// edition. The keyboard's focus is marked in the highlight colour.
+struct Bevel {
+    model::Colour outer_light; // top and left
+    model::Colour outer_dark; // bottom and right
+    model::Colour inner_light;
+    model::Colour inner_dark;
+    model::Colour pressed;
+};
+inline constexpr Bevel raised { hex(0xFFFFFF), hex(0x404040), hex(0xE3E3E3), hex(0xA0A0A0), hex(0x808080) };
+inline constexpr model::Colour focus_colour = hex(0x308CC6);
+
+// Where controls overlap (the score caption over the score label, the patch
+// letters over the patches), which stands over which: the shapes lie at the
+// bottom, and of the rest an earlier control in the table stands over a
+// later one. The rows of the control table from the bottom up.
+constexpr std::array<std::size_t, model::control_table.size()> bottom_up()
+{
+    std::array<std::size_t, model::control_table.size()> order {};
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (model::control_table[i].kind == model::Kind::Shape)
+            order[next++] = i;
+    }
+    for (std::size_t i = order.size(); i-- > 0;) {
+        if (model::control_table[i].kind != model::Kind::Shape)
+            order[next++] = i;
+    }
+    return order;
+}
+inline constexpr auto stacking_order = bottom_up();
+
+// The program's icon, in the sizes its files come in (packaging/icons);
+// the window offers the sizes up to 128 to title bars, task bars and task
+// switchers. A page offers browsers the two sizes they ask an installable
+// page for.
+inline constexpr std::array<int, 7> icon_sizes { 16, 24, 32, 48, 64, 128, 256 };
+inline constexpr int largest_window_icon = 128;
+inline constexpr std::array<int, 2> page_icon_sizes { 192, 512 };
+
+// Every name in a list of the tables (the looks, the arrangements) is a
+// control of the window: checked when the program is compiled.
+constexpr bool names_controls(std::string_view names)
+{
+    while (!names.empty()) {
+        auto const end = names.find(' ');
+        (void)model::index_of(names.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        names.remove_prefix(end + 1);
+    }
+    return true;
+}
+static_assert([] {
+    for (auto const& look : looks)
+        names_controls(look.controls);
+    return true;
+}());
 
 }

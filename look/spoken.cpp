@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 
 namespace tintora::look {
 
@@ -44,36 +45,59 @@ namespace {
         return 0;
     }
 
+    // Whether a row of the table is the mark of a channel.
+    bool is_mark_of(std::size_t index, model::Channel const& channel)
+    {
+        auto const member = model::array_member_of(model::control_table[index].name);
+        return member.index == channel.index
+            && std::any_of(
+                model::mark_arrays.begin(), model::mark_arrays.end(), [&member](model::ArrayName array) {
+                    return model::array_names.names[array.slot()] == member.array;
+                });
+    }
+
     // The stage a button's handler has just opened, or null: ＳＴＡＲＴ and
     // 再測定 open the red one, a channel button its own.
-    model::Channel const* stage_opened_by(model::Form1& form, model::Control const& control)
+    model::Channel const* stage_opened_by(model::Control const& control)
     {
-        if (std::find(red_stage_openers.begin(), red_stage_openers.end(), control.name())
-            != red_stage_openers.end())
+        if (std::any_of(red_stage_openers.begin(), red_stage_openers.end(),
+                [&control](model::ButtonName opener) { return opener.index() == control.index(); }))
             return &model::red_channel;
         for (auto const& channel : model::channels) {
-            if (&control == &form.button(channel.channel_button))
+            if (control.index() == channel.channel_button.index())
                 return &channel;
         }
         return nullptr;
     }
 
+    // The first stop of the focus order that the predicate takes, or null.
+    template <typename Takes>
+    TabStop const* first_stop(Takes const& takes)
+    {
+        auto const found = std::find_if(tab_stops.begin(), tab_stops.end(),
+            [&takes](TabStop const& stop) { return takes(stop.control); });
+        return found == tab_stops.end() ? nullptr : &*found;
+    }
+
+    std::string_view caption(model::Form1 const& form, model::LabelName name)
+    {
+        return form.label(name).Caption.get();
+    }
+
     // How a stage is told: the channel, and the way by Tab from its bar to
     // its 確定 through the controls shown now, as the focus order has them.
-    std::string stage_told(model::Form1& form, model::Channel const& channel)
+    std::string stage_told(model::Form1 const& form, model::Channel const& channel)
     {
-        auto const& bar = form.bar(channel.bar).name();
-        auto const& confirm = form.button(channel.confirm_button).name();
-        auto stop = std::find_if(
-            tab_stops.begin(), tab_stops.end(), [&bar](TabStop const& each) { return each.control == bar; });
+        auto stop = std::find_if(tab_stops.begin(), tab_stops.end(),
+            [&channel](TabStop const& each) { return each.control == channel.bar; });
         std::string passed;
         int presses = 1;
-        for (++stop; stop != tab_stops.end() && stop->control != confirm; ++stop) {
+        for (++stop; stop != tab_stops.end() && !(stop->control == channel.confirm_button); ++stop) {
             if (!form.control(stop->control).Visible)
                 continue;
             if (!passed.empty())
                 passed += list_separator;
-            passed += model::row_of(stop->control).caption;
+            passed += stop->control.row().caption;
             ++presses;
         }
         return filled(stage_sentence, { word_of(channel), std::to_string(presses), passed });
@@ -81,7 +105,7 @@ namespace {
 
 }
 
-Spoken spoken_of(model::Form1& form, model::Control const& control)
+Spoken spoken_of(std::size_t index)
 {
     struct Role {
         model::LabelName model::Channel::*label;
@@ -94,26 +118,24 @@ Spoken spoken_of(model::Form1& form, model::Control const& control)
         { &model::Channel::error_label, "の誤差" },
     } };
     Spoken spoken;
-    spoken.description = model::row_of(control.name()).tooltip;
+    spoken.description = model::control_table.at(index).tooltip;
     auto const give_role = [&spoken](std::string role) {
         spoken.description = role;
         spoken.role = std::move(role);
     };
     for (auto const& channel : model::channels) {
         auto const word = std::string(word_of(channel));
-        if (&control == &form.bar(channel.bar))
+        if (index == channel.bar.index())
             spoken.name = word;
         for (auto const& role : number_roles) {
-            if (&control == &form.label(channel.*role.label))
+            if (index == (channel.*role.label).index())
                 give_role(word + std::string(role.suffix));
         }
-        for (auto const array : model::mark_arrays) {
-            if (&control == &form.array(array).Item(channel.index))
-                give_role(word + "の判定");
-        }
+        if (is_mark_of(index, channel))
+            give_role(word + "の判定");
     }
     for (auto const& words : spoken_words) {
-        if (words.control != control.name())
+        if (words.control.index() != index)
             continue;
         if (!words.name.empty())
             spoken.name = words.name;
@@ -141,29 +163,27 @@ std::string spoken_caption(std::string_view role, std::string_view caption)
     return spoken;
 }
 
-std::string announcement_after(model::Form1& form, model::Control const& control)
+std::string announcement_after(model::Form1 const& form, model::Control const& control)
 {
     if (control.kind() != model::Kind::CommandButton)
         return {};
-    auto const caption
-        = [&form](model::LabelName name) -> std::string_view { return form.label(name).Caption.get(); };
-    if (auto const* stage = stage_opened_by(form, control))
+    if (auto const* stage = stage_opened_by(control))
         return stage_told(form, *stage);
     for (auto const& channel : model::channels) {
-        if (&control == &form.button(channel.confirm_button)) {
-            std::string_view mark;
-            for (auto const array : model::mark_arrays) {
-                auto const& label = form.array(array).Item(channel.index);
-                if (label.Visible)
-                    mark = label.Caption.get();
-            }
-            return filled(result_sentence,
-                { word_of(channel), caption(channel.confirmed_label), caption(channel.correct_label),
-                    caption(channel.error_label), mark });
+        if (control.index() != channel.confirm_button.index())
+            continue;
+        std::string_view mark;
+        for (auto const array : model::mark_arrays) {
+            auto const& label = form.array(array).Item(channel.index);
+            if (label.Visible)
+                mark = label.Caption.get();
         }
+        return filled(result_sentence,
+            { word_of(channel), caption(form, channel.confirmed_label), caption(form, channel.correct_label),
+                caption(form, channel.error_label), mark });
     }
-    if (control.name() == score_button) {
-        std::string score(caption("Label20"));
+    if (control.index() == model::score_button.index()) {
+        std::string score(caption(form, model::score_label));
         // Read as a word: a speech engine may pass over a minus sign.
         if (!score.empty() && score.front() == '-')
             score.replace(0, 1, minus_word);
@@ -172,51 +192,42 @@ std::string announcement_after(model::Form1& form, model::Control const& control
     return {};
 }
 
-model::Control* first_shown_tab_stop(model::Form1& form)
+model::Control* first_shown_tab_stop(model::Form1 const& form)
 {
-    for (auto const& stop : tab_stops) {
-        if (auto& control = form.control(stop.control); control.Visible)
-            return &control;
-    }
-    return nullptr;
+    auto const* stop = first_stop([&form](model::ControlId id) { return form.control(id).Visible.get(); });
+    return stop == nullptr ? nullptr : &form.control(stop->control);
+}
+
+model::ControlId focus_at_opening()
+{
+    return first_stop([](model::ControlId id) { return id.row().visible; })->control;
 }
 
 model::Control* focus_after_handler(
-    model::Form1& form, model::Control const& handled, model::Control const* focused)
+    model::Form1 const& form, model::Control const& handled, model::Control const* focused)
 {
-    if (auto const* stage = stage_opened_by(form, handled))
-        return &form.bar(stage->bar);
+    if (auto const* stage = stage_opened_by(handled))
+        return &form.control(stage->bar);
     if (focused == nullptr || focused->Visible)
         return nullptr;
-    for (auto const& stop : tab_stops) {
-        if (auto& control = form.control(stop.control); stop.control != end_button && control.Visible)
-            return &control;
-    }
-    return first_shown_tab_stop(form);
+    auto const* next = first_stop(
+        [&form](model::ControlId id) { return id != model::end_button && form.control(id).Visible.get(); });
+    return next == nullptr ? first_shown_tab_stop(form) : &form.control(next->control);
 }
 
-int value_after(BarMove move, int value)
+model::Control* next_tab_stop(model::Form1 const& form, model::Control const* from, bool forward)
 {
-    using Bar = model::HScrollBar;
-    switch (move) {
-    case BarMove::StepLess:
-        value -= Bar::SmallChange;
-        break;
-    case BarMove::StepMore:
-        value += Bar::SmallChange;
-        break;
-    case BarMove::PageLess:
-        value -= Bar::LargeChange;
-        break;
-    case BarMove::PageMore:
-        value += Bar::LargeChange;
-        break;
-    case BarMove::ToMin:
-        return Bar::Min;
-    case BarMove::ToMax:
-        return Bar::Max;
+    auto const count = tab_stops.size();
+    auto const at = std::find_if(tab_stops.begin(), tab_stops.end(),
+        [from](TabStop const& stop) { return from != nullptr && stop.control.index() == from->index(); });
+    std::size_t position = at == tab_stops.end() ? (forward ? count - 1 : 0)
+                                                 : static_cast<std::size_t>(at - tab_stops.begin());
+    for (std::size_t step = 1; step <= count; ++step) {
+        position = forward ? (position + 1) % count : (position + count - 1) % count;
+        if (auto& control = form.control(tab_stops[position].control); control.Visible)
+            return &control;
     }
-    return std::clamp(value, Bar::Min, Bar::Max);
+    return nullptr;
 }
 
 }

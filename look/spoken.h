@@ -2,7 +2,7 @@
 
 #include "model/form1.h"
 
-#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,14 +11,14 @@ namespace tintora::look {
 // What assistive technology is told of a control beyond its caption: its
 // name (empty: the caption names it), its description (a tooltip, or words
 // on how to use it) and, for a label that holds a number, its role, which
-// is read before the number ("赤の正解").
+// is read before the number ("赤の正解"). By the control's row in the table.
 struct Spoken {
     std::string name;
     std::string description;
     std::string role;
 };
 
-Spoken spoken_of(model::Form1& form, model::Control const& control);
+Spoken spoken_of(std::size_t index);
 
 // The words a label is read with: "role caption" where it has a role (and
 // nothing while the caption is empty), otherwise its caption without arrows
@@ -28,11 +28,13 @@ std::string spoken_caption(std::string_view role, std::string_view caption);
 // What a screen reader is told once a control's handler is done, or nothing:
 // the stage that opened and how to match it, a channel's result, or the
 // score. A bar's change is told by the bar itself.
-std::string announcement_after(model::Form1& form, model::Control const& control);
+std::string announcement_after(model::Form1 const& form, model::Control const& control);
 
 // The first shown control in the focus order, or null. At opening it takes
 // the focus ("ＥＮＤ", since the bars before it are hidden).
-model::Control* first_shown_tab_stop(model::Form1& form);
+model::Control* first_shown_tab_stop(model::Form1 const& form);
+// The same in the opening state, as the control table gives it.
+model::ControlId focus_at_opening();
 
 // Where the focus goes once the handler of a control is done. A handler that
 // opened a stage (ＳＴＡＲＴ, 再測定, R, G, B) gives it to the stage's bar,
@@ -42,33 +44,11 @@ model::Control* first_shown_tab_stop(model::Form1& form);
 // (after a 確定 the next channel's button or PUSH), so that the next Space or
 // Enter never ends the program by chance. Null where the focus may stay.
 model::Control* focus_after_handler(
-    model::Form1& form, model::Control const& handled, model::Control const* focused);
+    model::Form1 const& form, model::Control const& handled, model::Control const* focused);
 
-// The moves of a scroll bar, as its end arrows, its track and its keys make them.
-enum class BarMove { StepLess, StepMore, PageLess, PageMore, ToMin, ToMax };
-
-// The bar's value after a move, limited to Min..Max.
-int value_after(BarMove move, int value);
-
-// The keys of a focused bar, as on any desktop's horizontal scroll bar:
-// Right and Down step up, Left and Up step down, the page keys move by
-// LargeChange, Home and End go to the ends. Each key by the name browsers
-// give it and by Qt's portable name.
-struct BarKey {
-    std::string_view key;
-    std::string_view qt_key;
-    BarMove move;
-};
-
-inline constexpr std::array<BarKey, 8> bar_keys { {
-    { "ArrowRight", "Right", BarMove::StepMore },
-    { "ArrowDown", "Down", BarMove::StepMore },
-    { "ArrowLeft", "Left", BarMove::StepLess },
-    { "ArrowUp", "Up", BarMove::StepLess },
-    { "PageDown", "PgDown", BarMove::PageMore },
-    { "PageUp", "PgUp", BarMove::PageLess },
-    { "Home", "Home", BarMove::ToMin },
-    { "End", "End", BarMove::ToMax },
-} };
+// Where Tab (forward) or Shift+Tab leads from a control: the next shown
+// control in the focus order, round to the start after the last one. From
+// a control outside the order, or from none, the first or the last shown.
+model::Control* next_tab_stop(model::Form1 const& form, model::Control const* from, bool forward);
 
 }

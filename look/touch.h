@@ -146,4 +146,12 @@ constexpr TouchPlace const* find_touch_place(Arrangement const& arrangement, std
     return nullptr;
 }
 
+static_assert([] {
+    for (auto const& arrangement : touch_arrangements) {
+        for (auto const& place : arrangement.places)
+            names_controls(place.controls);
+    }
+    return true;
+}());
+
 }

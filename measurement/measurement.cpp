@@ -32,7 +32,7 @@ Measurement::Measurement(model::Form1& form, RandomSource& random)
 
 void Measurement::StartButton_Click()
 {
-    label("Label21").Visible = true;
+    label(model::fine_adjust_hint).Visible = true;
     button("RedBottun").Visible = true;
     button("StartButton").Visible = false;
     m_form.array("Label1").Item(0).Visible = true;
@@ -75,7 +75,7 @@ void Measurement::set_up_stage(Channel const& channel)
     button(channel.confirm_button).Visible = true;
     if (follows_a_confirmation) {
         m_form.array("Label2").Item(2).Visible = true;
-        label("Label21").Visible = true;
+        label(model::fine_adjust_hint).Visible = true;
         label(*channel.entry_prompt).Visible = false;
     }
     show_only_bar_of(channel);
@@ -140,7 +140,7 @@ void Measurement::set_mark(int index, Mark mark)
 
 void Measurement::move_hint(float by)
 {
-    auto& hint = label("Label21");
+    auto& hint = label(model::fine_adjust_hint);
     float const top = hint.Top + by;
     if (!std::isfinite(top))
         throw ConversionError("arithmetic overflow moving Label21");
@@ -157,7 +157,7 @@ void Measurement::Command1_Click()
     m_form.array("Label12").Item(1).Visible = true;
     label("Label16").Visible = true;
     move_hint(hint_step);
-    label("Label21").Visible = false;
+    label(model::fine_adjust_hint).Visible = false;
     m_form.array("Label2").Item(2).Visible = false;
     label("Label22").Visible = true;
     button("GreenBottun").Visible = true;
@@ -174,7 +174,7 @@ void Measurement::Command2_Click()
     bar("green").Visible = false;
     m_form.array("Label2").Item(2).Visible = false;
     move_hint(hint_step);
-    label("Label21").Visible = false;
+    label(model::fine_adjust_hint).Visible = false;
     label("Label23").Visible = true;
     button("BlueBottun").Visible = true;
     label("Label18").Caption = label("labelgreen").Caption.get();
@@ -193,7 +193,7 @@ void Measurement::Command3_Click()
     label("Label19").Caption = label("labelblue").Caption.get();
     label("Label19").Visible = true;
     m_form.array("Label2").Item(2).Visible = false;
-    label("Label21").Visible = false;
+    label(model::fine_adjust_hint).Visible = false;
     label("Label24").Visible = true;
     label("labelblue").Visible = false;
     button("Command3").Visible = false;
@@ -238,7 +238,7 @@ void Measurement::SaisokuteiButton_Click()
     m_form.array("Label12").Item(1).Visible = false;
     label("Label16").Visible = false;
     move_hint(-2 * hint_step);
-    label("Label21").Visible = true;
+    label(model::fine_adjust_hint).Visible = true;
     for (auto const& channel : channels) {
         for (auto const array : model::mark_arrays)
             m_form.array(array).Item(channel.index).Visible = false;

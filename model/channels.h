@@ -40,4 +40,17 @@ inline constexpr Channel const& blue_channel = channels[2];
 enum class Mark { Excellent, Good, Poor };
 inline constexpr std::array<ArrayName, 3> mark_arrays { "Label13", "Label14", "Label15" };
 
+// The controls with a role of their own, outside the channel table.
+inline constexpr LabelName title_label = "Label3";
+inline constexpr ShapeName test_patch = "Shape2"; // Ａ, the colour the user mixes
+inline constexpr ShapeName target_patch = "Shape1"; // Ｂ, the colour drawn at random
+inline constexpr ButtonName start_button = "StartButton";
+inline constexpr ButtonName end_button = "EndButton";
+inline constexpr ButtonName score_button = "Command6";
+inline constexpr ButtonName remeasure_button = "SaisokuteiButton";
+inline constexpr LabelName score_label = "Label20";
+// The fine-adjust hint, whose arrows point down at the ends of the bar
+// below it: the confirmations move it a row down, re-measure back up.
+inline constexpr LabelName fine_adjust_hint = "Label21";
+
 }

@@ -102,16 +102,19 @@ constexpr ArrayMember array_member_of(std::string_view name)
     return { name.substr(0, open), index };
 }
 
-// The row of a control, by its full name ("Label13(2)"). A name that is
-// not in the table is refused with a ModelError.
-inline ControlRow const& row_of(std::string_view name)
+// The row of a control in the table, by its full name ("Label13(2)"). A
+// name that is not in the table is refused with a ModelError, and does not
+// compile where the name is a constant.
+constexpr std::size_t index_of(std::string_view name)
 {
-    for (auto const& row : control_table) {
-        if (row.name == name)
-            return row;
+    for (std::size_t i = 0; i < control_table.size(); ++i) {
+        if (control_table[i].name == name)
+            return i;
     }
     throw ModelError("the window has no control named " + std::string(name));
 }
+
+inline ControlRow const& row_of(std::string_view name) { return control_table[index_of(name)]; }
 
 constexpr std::size_t count_of_kind(Kind kind)
 {

@@ -3,6 +3,7 @@
 #include "model/colour.h"
 #include "model/property.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,13 +20,15 @@ struct Place {
     int height {};
 };
 
-// What every control has: its designed name ("Label13(2)" for an array
-// member), its place in the window and whether it is shown. A hidden control
-// keeps all its other properties and can be read and written as usual.
+// What every control has: its row in the control table, its designed name
+// ("Label13(2)" for an array member), its place in the window and whether it
+// is shown. A hidden control keeps all its other properties and can be read
+// and written as usual.
 class Control {
 public:
-    Control(std::string_view name, Kind kind, Place place, bool visible)
+    Control(std::size_t index, std::string_view name, Kind kind, Place place, bool visible)
         : Visible(visible)
+        , m_index(index)
         , m_name(name)
         , m_kind(kind)
         , m_place(place)
@@ -35,6 +38,7 @@ public:
     Control(Control const&) = delete;
     Control& operator=(Control const&) = delete;
 
+    std::size_t index() const { return m_index; }
     std::string const& name() const { return m_name; }
     Kind kind() const { return m_kind; }
     Place const& place() const { return m_place; }
@@ -42,6 +46,7 @@ public:
     Property<bool> Visible;
 
 private:
+    std::size_t m_index;
     std::string m_name;
     Kind m_kind;
     Place m_place;
@@ -49,9 +54,9 @@ private:
 
 class Label final : public Control {
 public:
-    Label(
-        std::string_view name, Place place, bool visible, std::string_view caption, std::string_view tooltip)
-        : Control(name, Kind::Label, place, visible)
+    Label(std::size_t index, std::string_view name, Place place, bool visible, std::string_view caption,
+        std::string_view tooltip)
+        : Control(index, name, Kind::Label, place, visible)
         , Caption(std::string(caption))
         , Top(static_cast<float>(place.top))
         , ToolTipText(tooltip)
@@ -66,9 +71,9 @@ public:
 
 class CommandButton final : public Control {
 public:
-    CommandButton(
-        std::string_view name, Place place, bool visible, std::string_view caption, std::string_view tooltip)
-        : Control(name, Kind::CommandButton, place, visible)
+    CommandButton(std::size_t index, std::string_view name, Place place, bool visible,
+        std::string_view caption, std::string_view tooltip)
+        : Control(index, name, Kind::CommandButton, place, visible)
         , Caption(caption)
         , ToolTipText(tooltip)
     {
@@ -107,8 +112,8 @@ class HScrollBar final : public Control {
 public:
     static constexpr int opening_value = 150;
 
-    HScrollBar(std::string_view name, Place place, bool visible)
-        : Control(name, Kind::HScrollBar, place, visible)
+    HScrollBar(std::size_t index, std::string_view name, Place place, bool visible)
+        : Control(index, name, Kind::HScrollBar, place, visible)
     {
     }
 
@@ -123,8 +128,8 @@ public:
 
 class Shape final : public Control {
 public:
-    Shape(std::string_view name, Place place, bool visible)
-        : Control(name, Kind::Shape, place, visible)
+    Shape(std::size_t index, std::string_view name, Place place, bool visible)
+        : Control(index, name, Kind::Shape, place, visible)
     {
     }
 

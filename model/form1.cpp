@@ -28,33 +28,25 @@ Form1::Form1()
         Control* control = nullptr;
         switch (row.kind) {
         case Kind::Label: {
-            auto& label = m_labels.emplace_back(row.name, row.place, row.visible, row.caption, row.tooltip);
+            auto& label
+                = m_labels.emplace_back(i, row.name, row.place, row.visible, row.caption, row.tooltip);
             if (auto const member = array_member_of(row.name); member.index >= 0)
                 array_named(member.array).add(member.index, label);
             control = &label;
             break;
         }
         case Kind::CommandButton:
-            control = &m_buttons.emplace_back(row.name, row.place, row.visible, row.caption, row.tooltip);
+            control = &m_buttons.emplace_back(i, row.name, row.place, row.visible, row.caption, row.tooltip);
             break;
         case Kind::HScrollBar:
-            control = &m_bars.emplace_back(row.name, row.place, row.visible);
+            control = &m_bars.emplace_back(i, row.name, row.place, row.visible);
             break;
         case Kind::Shape:
-            control = &m_shapes.emplace_back(row.name, row.place, row.visible);
+            control = &m_shapes.emplace_back(i, row.name, row.place, row.visible);
             break;
         }
         m_controls[i] = control;
     }
-}
-
-Control& Form1::control(std::string_view name) const
-{
-    auto const it = std::find_if(m_controls.begin(), m_controls.end(),
-        [name](Control const* control) { return control->name() == name; });
-    if (it == m_controls.end())
-        throw ModelError("Form1 has no control named " + std::string(name));
-    return **it;
 }
 
 ControlArray& Form1::array_named(std::string_view name)

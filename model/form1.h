@@ -12,29 +12,49 @@
 
 namespace tintora::model {
 
-// The name of a control of kind K, checked when the program is compiled: a
-// name that is not in the control table, or names a control of another kind,
-// does not compile. It stands for the control's slot in Form1.
+// A control of the window by its name, checked when the program is
+// compiled: a name that is not in the control table does not compile. It
+// stands for the control's row in the table.
+class ControlId {
+public:
+    consteval ControlId(char const* name) // NOLINT(google-explicit-constructor)
+        : m_index(index_of(name))
+    {
+    }
+    // A control found at run time, by its row (index_of a name).
+    static constexpr ControlId of(std::size_t index) { return ControlId(index, 0); }
+    constexpr std::size_t index() const { return m_index; }
+    constexpr ControlRow const& row() const { return control_table[m_index]; }
+    constexpr std::string_view name() const { return row().name; }
+    friend constexpr bool operator==(ControlId, ControlId) = default;
+
+private:
+    constexpr ControlId(std::size_t index, int /*from_a_row*/)
+        : m_index(index < control_table.size() ? index : throw ModelError("no control has that row"))
+    {
+    }
+    std::size_t m_index;
+};
+
+// The name of a control of kind K: a name that is not in the control table,
+// or names a control of another kind, does not compile. It also stands for
+// the control's slot in Form1, which keeps each kind in a list of its own.
 template <Kind K>
-class ControlName {
+class ControlName : public ControlId {
 public:
     consteval ControlName(char const* name) // NOLINT(google-explicit-constructor)
-        : m_slot(find(name))
+        : ControlId(of_kind(name))
+        , m_slot(slot_of(index()))
     {
     }
     constexpr std::size_t slot() const { return m_slot; }
 
 private:
-    static consteval std::size_t find(std::string_view name)
+    static consteval char const* of_kind(char const* name)
     {
-        for (std::size_t i = 0; i < control_table.size(); ++i) {
-            if (control_table[i].name != name)
-                continue;
-            if (control_table[i].kind != K)
-                throw "the control is of another kind";
-            return slot_of(i);
-        }
-        throw "no control of that name";
+        if (control_table[index_of(name)].kind != K)
+            throw "the control is of another kind";
+        return name;
     }
     std::size_t m_slot;
 };
@@ -123,10 +143,15 @@ public:
     HScrollBar& bar(BarName name) { return m_bars[name.slot()]; }
     Shape& shape(ShapeName name) { return m_shapes[name.slot()]; }
     ControlArray& array(ArrayName name) { return m_arrays[name.slot()]; }
+    Label const& label(LabelName name) const { return m_labels[name.slot()]; }
+    HScrollBar const& bar(BarName name) const { return m_bars[name.slot()]; }
+    ControlArray const& array(ArrayName name) const { return m_arrays[name.slot()]; }
 
+    Control& control(ControlId id) const { return *m_controls[id.index()]; }
+    Control& control(std::size_t index) const { return *m_controls.at(index); }
     // Look-ups at run time, by the full name ("Label13(2)"). A name that is
     // not on the form is refused with a ModelError.
-    Control& control(std::string_view name) const;
+    Control& control_named(std::string_view name) const { return control(index_of(name)); }
     ControlArray& array_named(std::string_view name);
 
     // All controls in table order.

@@ -71,14 +71,6 @@ namespace {
             previous_handler(type, context, message);
     }
 
-    // The sizes of the icon's files, as the package installs them and the
-    // resources hold them.
-    constexpr std::array<int, 7> icon_sizes { 16, 24, 32, 48, 64, 128, 256 };
-    // The sizes the window offers the window manager: those that title bars,
-    // task bars and task switchers show. Launchers and desktops that show
-    // larger icons take the installed one from the icon theme.
-    constexpr int largest_window_icon = 128;
-
     // Qt's own icon engine decodes every file as it is added; this one holds
     // only the sizes and decodes one when it is asked for.
     class IconFiles final : public QIconEngine {
@@ -89,8 +81,8 @@ namespace {
         QList<QSize> availableSizes(QIcon::Mode /*mode*/, QIcon::State /*state*/) override
         {
             QList<QSize> sizes;
-            for (int const size : icon_sizes) {
-                if (size <= largest_window_icon)
+            for (int const size : look::icon_sizes) {
+                if (size <= look::largest_window_icon)
                     sizes.append(QSize(size, size));
             }
             return sizes;
@@ -123,9 +115,10 @@ namespace {
         static int file_size(QSize const& size)
         {
             int const wanted = std::max(size.width(), size.height());
-            auto const fits = std::find_if(
-                icon_sizes.begin(), icon_sizes.end(), [wanted](int side) { return side >= wanted; });
-            return fits == icon_sizes.end() ? icon_sizes.back() : *fits;
+            auto const& sizes = look::icon_sizes;
+            auto const fits
+                = std::find_if(sizes.begin(), sizes.end(), [wanted](int side) { return side >= wanted; });
+            return fits == sizes.end() ? sizes.back() : *fits;
         }
     };
 
@@ -182,23 +175,25 @@ QPalette Application::light_palette()
         QRgb normal; // active and inactive
         QRgb disabled;
     };
-    QRgb const face = to_qcolor(face_colour).rgb();
-    QRgb const text = to_qcolor(text_colour).rgb();
-    QRgb const white = to_qcolor(window_colour).rgb();
+    auto const shade = [](model::Colour colour) { return to_qcolor(colour).rgb(); };
+    QRgb const face = shade(look::face_colour);
+    QRgb const text = shade(look::text_colour);
+    QRgb const white = shade(look::window_colour);
+    auto const& edge = look::raised;
     std::array<Row, QPalette::NColorRoles> const rows { {
         { QPalette::WindowText, text, 0xffbebebe },
         { QPalette::Button, face, face },
-        { QPalette::Light, 0xffffffff, 0xffffffff },
-        { QPalette::Midlight, 0xffcacaca, 0xffcacaca },
-        { QPalette::Dark, 0xff9f9f9f, 0xffbebebe },
+        { QPalette::Light, shade(edge.outer_light), shade(edge.outer_light) },
+        { QPalette::Midlight, shade(edge.inner_light), shade(edge.inner_light) },
+        { QPalette::Dark, shade(edge.inner_dark), 0xffbebebe },
         { QPalette::Mid, 0xffb8b8b8, 0xffb8b8b8 },
         { QPalette::Text, text, 0xffbebebe },
         { QPalette::BrightText, 0xffffffff, 0xffffffff },
         { QPalette::ButtonText, text, 0xffbebebe },
         { QPalette::Base, 0xffffffff, face },
         { QPalette::Window, face, face },
-        { QPalette::Shadow, 0xff767676, 0xffb1b1b1 },
-        { QPalette::Highlight, 0xff308cc6, 0xff919191 },
+        { QPalette::Shadow, shade(edge.outer_dark), 0xffb1b1b1 },
+        { QPalette::Highlight, shade(look::focus_colour), 0xff919191 },
         { QPalette::HighlightedText, white, white },
         { QPalette::Link, 0xff0000ff, 0xff0000ff },
         { QPalette::LinkVisited, 0xffff00ff, 0xffff00ff },

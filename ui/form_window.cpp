@@ -1,5 +1,6 @@
 #include "ui/form_window.h"
 
+#include "look/bar.h"
 #include "look/look.h"
 #include "look/spoken.h"
 #include "ui/accessibility.h"
@@ -37,45 +38,37 @@ FormWindow::FormWindow(std::unique_ptr<measurement::RandomSource> random, QWidge
     , m_error_sink(report_and_exit)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Form1"));
-    resize(client_width, client_height);
+    setWindowTitle(to_qstring(look::window_title));
+    resize(look::pixels(look::client_width_twips), look::pixels(look::client_height_twips));
     QPalette background = palette();
-    background.setColor(QPalette::Window, to_qcolor(window_colour));
+    background.setColor(QPalette::Window, to_qcolor(look::window_colour));
     setPalette(background);
     setAutoFillBackground(true);
 
     measurement::connect(m_form, m_measurement);
-    m_form.button("EndButton").Click = EndButton_Click;
+    m_form.button(model::end_button).Click = EndButton_Click;
 
-    // Shapes lie at the bottom; above them the other controls, so that
-    // earlier controls in the table stand over later ones where they meet.
-    auto const& controls = m_form.controls();
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i]->kind() == model::Kind::Shape)
-            m_widgets[i] = make_widget(*controls[i]);
+    // Made from the bottom up, so that each stands over those made before.
+    for (auto const index : look::stacking_order)
+        m_widgets[index] = make_widget(m_form.control(index));
+    for (std::size_t i = 1; i < look::tab_stops.size(); ++i) {
+        setTabOrder(
+            m_widgets[look::tab_stops[i - 1].control.index()], m_widgets[look::tab_stops[i].control.index()]);
     }
-    for (std::size_t i = controls.size(); i-- > 0;) {
-        if (controls[i]->kind() != model::Kind::Shape)
-            m_widgets[i] = make_widget(*controls[i]);
-    }
-    for (std::size_t i = 1; i < tab_stops.size(); ++i)
-        setTabOrder(widget_of(tab_stops[i - 1].control), widget_of(tab_stops[i].control));
     point_hint_at_bar_ends();
     m_announcer = new Announcer(this);
-    widget_of(first_shown_tab_stop(m_form)->name())->setFocus(Qt::OtherFocusReason);
+    widget_of(*look::first_shown_tab_stop(m_form))->setFocus(Qt::OtherFocusReason);
 }
 
 // The hint's two arrows point at the end arrows of the bar below it. The
 // three bars stand one above the other, so one bar's ends serve every row.
 void FormWindow::point_hint_at_bar_ends()
 {
-    auto const* bar = dynamic_cast<BarWidget*>(widget_of(m_form.bar(model::red_channel.bar).name()));
-    auto* hint = dynamic_cast<LabelWidget*>(widget_of(fine_adjust_hint));
-    auto const centre = [this, bar, hint](QStyle::SubControl end) {
-        return bar->mapTo(this, bar->part(end).center()).x() - hint->x();
-    };
-    hint->point_arrows_at({ static_cast<qreal>(centre(QStyle::SC_ScrollBarSubLine)),
-        static_cast<qreal>(centre(QStyle::SC_ScrollBarAddLine)) });
+    auto const* bar = dynamic_cast<BarWidget*>(widget_of(m_form.bar(model::red_channel.bar)));
+    auto* hint = dynamic_cast<LabelWidget*>(widget_of(m_form.label(model::fine_adjust_hint)));
+    auto const arrow = bar->part(QStyle::SC_ScrollBarSubLine).width();
+    auto const marks = look::hint_marks(hint->x(), bar->x(), bar->width(), arrow);
+    hint->point_arrows_at({ marks.first, marks.last });
 }
 
 FormWindow::~FormWindow() = default;
@@ -119,23 +112,24 @@ QWidget* FormWindow::widget_of(std::string_view control_name) const
 
 QWidget* FormWindow::make_widget(model::Control& control)
 {
-    Look const* look = find_look(control.name());
-    Q_ASSERT(look != nullptr);
+    look::Look const* drawn = look::find_look(control.name());
+    Q_ASSERT(drawn != nullptr);
     QWidget* widget = nullptr;
     switch (control.kind()) {
     case model::Kind::Label: {
         auto& label = static_cast<model::Label&>(control);
-        auto* label_widget = new LabelWidget(label, *look, this);
+        auto* label_widget = new LabelWidget(label, *drawn, this);
         label.Caption.observe([label_widget](std::string const& caption) {
             label_widget->set_caption(QString::fromStdString(caption));
         });
-        label.Top.observe([label_widget](float top) { label_widget->move(label_widget->x(), pixels(top)); });
+        label.Top.observe(
+            [label_widget](float top) { label_widget->move(label_widget->x(), look::pixels(top)); });
         widget = label_widget;
         break;
     }
     case model::Kind::CommandButton: {
         auto& button = static_cast<model::CommandButton&>(control);
-        auto* button_widget = new ButtonWidget(button, *look, this);
+        auto* button_widget = new ButtonWidget(button, *drawn, this);
         connect(button_widget, &QPushButton::clicked, this,
             [this, &button] { raise_event(button, "Click", [&button] { button.Click(); }); });
         widget = button_widget;
@@ -164,7 +158,8 @@ QWidget* FormWindow::make_widget(model::Control& control)
     widget->setObjectName(QString::fromStdString(control.name()));
     describe_for_screen_readers(control, *widget);
     auto const& place = control.place();
-    widget->setGeometry(pixels(place.left), pixels(place.top), pixels(place.width), pixels(place.height));
+    widget->setGeometry(look::pixels(place.left), look::pixels(place.top), look::pixels(place.width),
+        look::pixels(place.height));
     widget->setVisible(control.Visible);
     control.Visible.observe([widget](bool visible) {
         widget->setVisible(visible);
@@ -188,14 +183,14 @@ bool FormWindow::focusNextPrevChild(bool next)
 void FormWindow::pass_focus_on(model::Control const& handled, QWidget* focused)
 {
     auto const* control = focused == nullptr ? nullptr : control_of(focused);
-    if (auto const* next = focus_after_handler(m_form, handled, control))
-        widget_of(next->name())->setFocus(Qt::OtherFocusReason);
+    if (auto const* next = look::focus_after_handler(m_form, handled, control))
+        widget_of(*next)->setFocus(Qt::OtherFocusReason);
 }
 
 // Names and descriptions beyond captions and tooltips, for assistive technology.
 void FormWindow::describe_for_screen_readers(model::Control const& control, QWidget& widget)
 {
-    auto const words = spoken_of(m_form, control);
+    auto const words = look::spoken_of(control.index());
     if (!words.name.empty())
         widget.setAccessibleName(to_qstring(words.name));
     if (!words.description.empty())
@@ -225,7 +220,7 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
     }
     m_handling = false;
     pass_focus_on(control, focused);
-    if (auto const sentence = announcement_after(m_form, control); !sentence.empty())
+    if (auto const sentence = look::announcement_after(m_form, control); !sentence.empty())
         m_announcer->announce(to_qstring(sentence));
     flush_paint();
 }

@@ -37,10 +37,8 @@ public:
 
     model::Form1& form() { return m_form; }
     QWidget* widget_of(std::string_view control_name) const;
+    QWidget* widget_of(model::Control const& control) const { return m_widgets[control.index()]; }
     void set_error_sink(ErrorSink sink) { m_error_sink = std::move(sink); }
-
-    static constexpr int client_width = 629;
-    static constexpr int client_height = 588;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,6 @@
 #include "ui/widgets.h"
 
-#include "look/spoken.h"
+#include "look/bar.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,19 +20,19 @@ namespace tintora::ui {
 
 QColor to_qcolor(model::Colour colour)
 {
-    auto const drawn = shade_of(colour);
+    auto const drawn = look::shade_of(colour);
     return { model::channel_of(drawn, 0), model::channel_of(drawn, 1), model::channel_of(drawn, 2) };
 }
 
-QFont to_qfont(Font const& font)
+QFont to_qfont(look::Font const& font)
 {
     QFont qfont;
     QStringList families;
-    for (auto const family : families_of(font.typeface))
+    for (auto const family : look::families_of(font.typeface))
         families.append(to_qstring(family));
     qfont.setFamilies(families);
     if (font.points > 0)
-        qfont.setPixelSize(static_cast<int>(std::lround(font_pixels(font.points))));
+        qfont.setPixelSize(static_cast<int>(std::lround(look::font_pixels(font.points))));
     qfont.setBold(font.bold);
     qfont.setItalic(font.italic);
     return qfont;
@@ -109,7 +109,7 @@ void draw_text(QPainter& painter, QFont const& font, QRectF const& box, int flag
     painter.drawText(device(box), flags, text);
 }
 
-void CaptionLayout::set(QString const& text, QFont const& font, Align align, QRectF const& box,
+void CaptionLayout::set(QString const& text, QFont const& font, look::Align align, QRectF const& box,
     std::optional<ArrowTargets> arrows)
 {
     m_text = text;
@@ -134,7 +134,7 @@ bool CaptionLayout::lay_out(QFont const& font)
     auto const arrows_from = m_arrows ? m_text.indexOf(down_arrow) : -1;
     QString const text = arrows_from < 0 ? m_text : m_text.left(arrows_from);
     QTextLayout layout(text, font);
-    QTextOption option(m_align == Align::Left ? Qt::AlignLeft : Qt::AlignHCenter);
+    QTextOption option(m_align == look::Align::Left ? Qt::AlignLeft : Qt::AlignHCenter);
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     auto const em = static_cast<qreal>(font.pixelSize());
@@ -194,13 +194,13 @@ void CaptionLayout::draw(QPainter& painter) const
         draw_text(painter, m_font, run.origin, run.text);
 }
 
-LabelWidget::LabelWidget(model::Label& label, Look const& look, QWidget* parent)
+LabelWidget::LabelWidget(model::Label& label, look::Look const& look, QWidget* parent)
     : QLabel(QString::fromStdString(label.Caption.get()), parent)
     , m_look(look)
 {
     setFont(to_qfont(look.font));
     setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, look.face == Face::Opaque);
+    setAttribute(Qt::WA_OpaquePaintEvent, look.face == look::Face::Opaque);
     if (!label.ToolTipText.empty())
         setToolTip(QString::fromStdString(label.ToolTipText));
 }
@@ -241,7 +241,7 @@ void LabelWidget::resizeEvent(QResizeEvent* event)
 void LabelWidget::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    if (m_look.face == Face::Opaque)
+    if (m_look.face == look::Face::Opaque)
         painter.fillRect(rect(), to_qcolor(m_look.back));
     if (m_look.border) {
         painter.setPen(QPen(Qt::black, 1));
@@ -251,7 +251,7 @@ void LabelWidget::paintEvent(QPaintEvent* /*event*/)
     caption_layout().draw(painter);
 }
 
-ButtonWidget::ButtonWidget(model::CommandButton& button, Look const& look, QWidget* parent)
+ButtonWidget::ButtonWidget(model::CommandButton& button, look::Look const& look, QWidget* parent)
     : QPushButton(QString::fromStdString(button.Caption), parent)
     , m_look(look)
 {
@@ -282,7 +282,7 @@ void ButtonWidget::keyPressEvent(QKeyEvent* event)
 void ButtonWidget::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
-    if (m_look.face != Face::Graphical) {
+    if (m_look.face != look::Face::Graphical) {
         paint_standard(painter);
         return;
     }
@@ -297,25 +297,25 @@ void ButtonWidget::paintEvent(QPaintEvent* /*event*/)
         painter.drawLine(r.bottomLeft(), r.bottomRight());
         painter.drawLine(r.topRight(), r.bottomRight());
     };
-    QPalette const& colours = palette();
     QRect frame = outer;
     if (hasFocus()) {
         painter.setPen(Qt::black);
         painter.drawRect(frame.adjusted(0, 0, -1, -1));
         frame.adjust(1, 1, -1, -1);
     }
+    auto const& edge = look::raised;
     if (sunken) {
-        painter.setPen(colours.color(QPalette::Dark));
+        painter.setPen(to_qcolor(edge.pressed));
         painter.drawRect(frame.adjusted(0, 0, -1, -1));
     } else {
-        bevel(frame, colours.color(QPalette::Light), colours.color(QPalette::Shadow));
-        bevel(frame.adjusted(1, 1, -1, -1), colours.color(QPalette::Midlight), colours.color(QPalette::Dark));
+        bevel(frame, to_qcolor(edge.outer_light), to_qcolor(edge.outer_dark));
+        bevel(frame.adjusted(1, 1, -1, -1), to_qcolor(edge.inner_light), to_qcolor(edge.inner_dark));
     }
     QRect const text_box = frame.adjusted(2, 2, -2, -2).translated(sunken ? 1 : 0, sunken ? 1 : 0);
     painter.setPen(to_qcolor(m_look.text));
     draw_text(painter, font(), text_box, Qt::AlignCenter | Qt::TextWordWrap, text());
     if (hasFocus()) {
-        QPen dotted(colours.color(QPalette::ButtonText), 1, Qt::DotLine);
+        QPen dotted(to_qcolor(m_look.text), 1, Qt::DotLine);
         painter.setPen(dotted);
         painter.drawRect(frame.adjusted(3, 3, -4, -4));
     }
@@ -403,13 +403,12 @@ void BarWidget::keyPressEvent(QKeyEvent* event)
 {
     show_focus_from_now_on(*this);
     auto const name = QKeySequence(event->key()).toString(QKeySequence::PortableText).toStdString();
-    auto const key = std::find_if(
-        bar_keys.begin(), bar_keys.end(), [&name](BarKey const& each) { return each.qt_key == name; });
-    if (key == bar_keys.end()) {
+    look::BarMove move {};
+    if (!look::move_of_key(name, move)) {
         event->ignore();
         return;
     }
-    setValue(value_after(key->move, value()));
+    setValue(look::value_after(move, value()));
     event->accept();
 }
 
@@ -423,7 +422,7 @@ void BarWidget::paintEvent(QPaintEvent* event)
     if (!hasFocus() || !window()->testAttribute(Qt::WA_KeyboardFocusChange))
         return;
     QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.setPen(QPen(to_qcolor(look::focus_colour), 2));
     painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
 }
 

@@ -18,15 +18,12 @@
 
 namespace tintora::ui {
 
-// The window's tables are the binding's vocabulary: Look, Face, tab_stops ...
-using namespace tintora::look;
-
 QColor to_qcolor(model::Colour colour);
 inline QString to_qstring(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
-QFont to_qfont(Font const& font);
+QFont to_qfont(look::Font const& font);
 
 // A caption laid out the way the window draws labels: from the top edge, each
 // line aligned left or centred, broken at spaces or between full-width
@@ -45,7 +42,7 @@ public:
         qreal last;
     };
 
-    void set(QString const& text, QFont const& font, Align align, QRectF const& box,
+    void set(QString const& text, QFont const& font, look::Align align, QRectF const& box,
         std::optional<ArrowTargets> arrows = std::nullopt);
     void draw(QPainter& painter) const;
     QFont const& font() const { return m_font; }
@@ -65,7 +62,7 @@ private:
 
     QString m_text;
     QFont m_font;
-    Align m_align = Align::Left;
+    look::Align m_align = look::Align::Left;
     QRectF m_box;
     std::optional<ArrowTargets> m_arrows;
     std::vector<Run> m_runs;
@@ -83,7 +80,7 @@ class LabelWidget final : public QLabel {
     Q_OBJECT
 
 public:
-    LabelWidget(model::Label& label, Look const& look, QWidget* parent);
+    LabelWidget(model::Label& label, look::Look const& look, QWidget* parent);
     void set_caption(QString const& caption);
     // Lays the caption's last line of arrows out over these places, in the
     // label's own coordinates.
@@ -104,7 +101,7 @@ private:
     // and no font.
     void lay_out_anew();
 
-    Look const& m_look;
+    look::Look const& m_look;
     mutable CaptionLayout m_caption;
     mutable bool m_laid_out = false;
     std::optional<CaptionLayout::ArrowTargets> m_arrows;
@@ -113,7 +110,7 @@ private:
 
 class ButtonWidget final : public QPushButton {
 public:
-    ButtonWidget(model::CommandButton& button, Look const& look, QWidget* parent);
+    ButtonWidget(model::CommandButton& button, look::Look const& look, QWidget* parent);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -122,7 +119,7 @@ protected:
 private:
     void paint_standard(QPainter& painter);
 
-    Look const& m_look;
+    look::Look const& m_look;
 };
 
 // From the first key the user presses on, the window marks the focused

@@ -28,19 +28,12 @@ function focusedIndex() {
   return focused && window1()?.contains(focused) ? indexOf(focused.closest("[data-index]")) : -1;
 }
 
-function setBarValue(bar, value) {
-  const min = Number(bar.getAttribute("aria-valuemin"));
-  const max = Number(bar.getAttribute("aria-valuemax"));
-  bar.setAttribute("aria-valuenow", value);
-  bar.style.setProperty("--f", (value - min) / (max - min));
-}
-
 // One change a line, fields separated by tabs (see the engine). A control
 // that takes the focus is marked as the keyboard's only where a key led there.
 function apply(changes, byKey) {
   for (const line of changes.split("\n")) {
     if (!line) continue;
-    const [what, name, value, spoken] = line.split("\t");
+    const [what, name, value, detail] = line.split("\t");
     const element = document.getElementById(name);
     switch (what) {
       case "V":
@@ -48,14 +41,16 @@ function apply(changes, byKey) {
         break;
       case "C":
         element.querySelector(".text").textContent = value;
-        element.querySelector(".sr").textContent = spoken;
+        element.querySelector(".sr").textContent = detail;
         break;
       case "T":
         // In designed pixels: the arrangement in use places it.
         element.style.setProperty("--top", value);
         break;
       case "N":
-        setBarValue(element, Number(value));
+        // The value, and where the engine puts the thumb for it.
+        element.setAttribute("aria-valuenow", value);
+        element.style.setProperty("--f", detail);
         break;
       case "B":
         element.style.background = value;
@@ -94,9 +89,9 @@ function move(bar, barMove) {
   raise(() => engine._tintora_move(index, barMove, focusedIndex()));
 }
 
-function drop(bar, value) {
+function drop(bar, share) {
   const index = indexOf(bar);
-  raise(() => engine._tintora_drop(index, value, focusedIndex()));
+  raise(() => engine._tintora_drop(index, share, focusedIndex()));
 }
 
 // Ends the program: the tab closes where the browser lets a page close
@@ -167,23 +162,21 @@ function pressBar(bar, event) {
   }
 }
 
-// The thumb follows the pointer; the value changes once, where it is let go.
+// The thumb follows the pointer, as a share of its travel along the track;
+// the value changes once, where it is let go, as the engine reads the share.
 function dragThumb(bar, event) {
   const track = bar.querySelector(".track").getBoundingClientRect();
   const thumb = bar.querySelector(".thumb").getBoundingClientRect();
   const grip = event.clientX - thumb.left;
-  const travel = track.width - thumb.width;
-  const fractionAt = (x) => Math.min(1, Math.max(0, (x - grip - track.left) / travel));
-  const follow = (moved) => bar.style.setProperty("--f", fractionAt(moved.clientX));
+  const shareAt = (x) => Math.min(1, Math.max(0, (x - grip - track.left) / (track.width - thumb.width)));
+  const before = bar.style.getPropertyValue("--f");
+  const follow = (moved) => bar.style.setProperty("--f", shareAt(moved.clientX));
   const release = (up) => {
     bar.removeEventListener("pointermove", follow);
     bar.removeEventListener("pointerup", release);
     bar.removeEventListener("pointercancel", release);
-    const min = Number(bar.getAttribute("aria-valuemin"));
-    const max = Number(bar.getAttribute("aria-valuemax"));
-    const value = min + Math.round(fractionAt(up.clientX) * (max - min));
-    setBarValue(bar, Number(bar.getAttribute("aria-valuenow")));
-    if (up.type === "pointerup") drop(bar, value);
+    bar.style.setProperty("--f", before);
+    if (up.type === "pointerup") drop(bar, shareAt(up.clientX));
   };
   bar.addEventListener("pointermove", follow);
   bar.addEventListener("pointerup", release);

@@ -8,12 +8,14 @@
 //   V name 0|1              shown or hidden
 //   C name caption spoken   a label's caption, and the words it is read with
 //   T name pixels           a label's top
-//   N name value            a bar's value
+//   N name value share      a bar's value, and where its thumb stands as a
+//                           share of its travel
 //   B name #rrggbb          a shape's colour
 //   F name                  the control that takes the focus now
 //   A sentence              what the screen reader is told
 //   E message               an error escaped a handler: the program ends
 
+#include "look/bar.h"
 #include "look/look.h"
 #include "look/spoken.h"
 #include "measurement/measurement.h"
@@ -96,7 +98,7 @@ namespace {
             switch (control.kind()) {
             case model::Kind::Label: {
                 auto& label = static_cast<model::Label&>(control);
-                auto role = look::spoken_of(m_form, control).role;
+                auto role = look::spoken_of(control.index()).role;
                 label.Caption.observe([this, &name, role](std::string const& caption) {
                     line("C", name, caption + "\t" + look::spoken_caption(role, caption));
                 });
@@ -105,8 +107,9 @@ namespace {
                 break;
             }
             case model::Kind::HScrollBar:
-                static_cast<model::HScrollBar&>(control).Value.observe(
-                    [this, &name](int value) { line("N", name, std::to_string(value)); });
+                static_cast<model::HScrollBar&>(control).Value.observe([this, &name](int value) {
+                    line("N", name, std::to_string(value) + "\t" + std::to_string(look::thumb_share(value)));
+                });
                 break;
             case model::Kind::Shape:
                 static_cast<model::Shape&>(control).BackColor.observe(
@@ -154,11 +157,11 @@ EMSCRIPTEN_KEEPALIVE char const* tintora_move(int control, int move, int focused
     });
 }
 
-// A dragged thumb released at a value.
-EMSCRIPTEN_KEEPALIVE char const* tintora_drop(int control, int value, int focused)
+// A dragged thumb released at a share of its travel.
+EMSCRIPTEN_KEEPALIVE char const* tintora_drop(int control, double share, int focused)
 {
-    return engine().run(control, "Change", focused, [value](tintora::model::Control& bar) {
-        static_cast<tintora::model::HScrollBar&>(bar).Value = value;
+    return engine().run(control, "Change", focused, [share](tintora::model::Control& bar) {
+        static_cast<tintora::model::HScrollBar&>(bar).Value = tintora::look::value_at_share(share);
     });
 }
 
@@ -168,11 +171,9 @@ EMSCRIPTEN_KEEPALIVE char* tintora_key_buffer() { return engine().key_buffer().d
 // The move that key makes, or -1 for a key a bar does not take.
 EMSCRIPTEN_KEEPALIVE int tintora_key_move()
 {
-    std::string_view const key = engine().key_buffer().data();
-    for (auto const& each : tintora::look::bar_keys) {
-        if (each.key == key)
-            return static_cast<int>(each.move);
-    }
-    return -1;
+    tintora::look::BarMove move {};
+    if (!tintora::look::move_of_key(engine().key_buffer().data(), move))
+        return -1;
+    return static_cast<int>(move);
 }
 }

@@ -14,6 +14,7 @@
 // gothic.txt) and, for the browser tests, every control's designed place
 // in CSS pixels (places.json).
 
+#include "look/bar.h"
 #include "look/look.h"
 #include "look/spoken.h"
 #include "look/touch.h"
@@ -55,6 +56,12 @@ namespace {
         std::array<char, 64> digest {};
         sha256_base64(text.c_str(), digest.data(), static_cast<int>(digest.size()));
         return std::string("'sha256-") + digest.data() + "'";
+    }
+
+    std::string policy(std::string const& style)
+    {
+        return "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self' "
+            + policy_hash(style) + "; object-src 'none'; base-uri 'none'; form-action 'none'";
     }
 
     std::string escaped(std::string_view text)
@@ -140,13 +147,20 @@ namespace {
         return static_cast<int>(std::lround(look::font_pixels(font.points)));
     }
 
-    std::size_t tab_order_of(std::string_view name)
+    // Where a control stands in the stacking order, from the bottom.
+    std::size_t stacking_of(std::size_t index)
     {
-        for (std::size_t i = 0; i < look::tab_stops.size(); ++i) {
-            if (look::tab_stops[i].control == name)
-                return i;
-        }
-        return look::tab_stops.size();
+        auto const& order = look::stacking_order;
+        return static_cast<std::size_t>(std::find(order.begin(), order.end(), index) - order.begin());
+    }
+
+    std::size_t tab_order_of(std::size_t index)
+    {
+        auto const& stops = look::tab_stops;
+        return static_cast<std::size_t>(
+            std::find_if(stops.begin(), stops.end(),
+                [index](look::TabStop const& stop) { return stop.control.index() == index; })
+            - stops.begin());
     }
 
     // The caption of the hint that points down at a bar: its words, and its
@@ -173,7 +187,6 @@ namespace {
         void arrangement_css(std::ostringstream& out, look::Arrangement const& arrangement, Part part);
         void remember_glyphs(look::Typeface typeface, std::string_view text);
 
-        model::Form1 m_form;
         std::map<look::Typeface, std::set<std::string>> m_glyph_sets;
     };
 
@@ -189,9 +202,9 @@ namespace {
         }
     }
 
-    model::Colour title_back() { return look::find_look(look::title_label)->back; }
+    model::Colour title_back() { return look::find_look(model::title_label.name())->back; }
 
-    std::string_view program_name() { return model::row_of(look::title_label).caption; }
+    std::string_view program_name() { return model::title_label.row().caption; }
 
     // What a browser needs to install the page as an application: its
     // name, icons, a window of its own, and the window's colours.
@@ -205,7 +218,7 @@ namespace {
             << css_colour(title_back()) << "\",\n  \"icons\": [\n";
         // PNG only: Chromium takes an SVG icon first where one is offered,
         // and then cannot install with it.
-        for (auto const size : { 192, 512 }) {
+        for (auto const size : look::page_icon_sizes) {
             out << "    { \"src\": \"icons/tintora-" << size << ".png\", \"sizes\": \"" << size << "x" << size
                 << "\", \"type\": \"image/png\" },\n";
         }
@@ -233,15 +246,14 @@ namespace {
     void Page::control_html(std::ostringstream& out, std::size_t index)
     {
         auto const& row = model::control_table[index];
-        auto const& control = *m_form.controls()[index];
-        auto const spoken = look::spoken_of(m_form, control);
+        auto const spoken = look::spoken_of(index);
         auto const* look = look::find_look(row.name);
         std::string const id = escaped(row.name);
         std::string common = " id=\"" + id + "\" data-index=\"" + std::to_string(index) + "\"";
         if (!row.visible)
             common += " hidden";
         // At opening the focus is on the first shown control in the focus order.
-        if (&control == look::first_shown_tab_stop(m_form))
+        if (index == look::focus_at_opening().index())
             common += " autofocus";
         if (!row.tooltip.empty())
             common += " title=\"" + escaped(row.tooltip) + "\"";
@@ -277,10 +289,10 @@ namespace {
                 << common << ">" << described << "</div>";
             break;
         case model::Kind::Label: {
-            char const* tag = row.name == look::title_label ? "h1" : "div";
+            char const* tag = index == model::title_label.index() ? "h1" : "div";
             std::string caption(row.caption);
             std::string arrows;
-            if (row.name == look::fine_adjust_hint) {
+            if (index == model::fine_adjust_hint.index()) {
                 auto const from = caption.find(down_arrow);
                 arrows = caption.substr(from);
                 caption.resize(from);
@@ -301,11 +313,17 @@ namespace {
     }
 
     // Where the hint's two arrows stand over the end arrows of the bar below
-    // it (which are as wide as the bar is high), from the hint's left.
-    std::pair<double, double> pointers(model::Place const& hint, model::Place const& bar)
+    // it, whose end arrows are as wide as the bar is high.
+    look::HintMarks hint_marks(model::Place const& hint, model::Place const& bar)
     {
-        double const arrow = bar.height;
-        return { bar.left + arrow / 2 - hint.left, bar.left + bar.width - arrow / 2 - hint.left };
+        return look::hint_marks(hint.left, bar.left, bar.width, bar.height);
+    }
+
+    std::string hint_rules(look::HintMarks marks, std::string const& indent)
+    {
+        auto const hint = indent + selector(model::fine_adjust_hint.name());
+        return hint + " .pointer.first { left: " + scaled(marks.first) + "; }\n" + hint
+            + " .pointer.last { left: " + scaled(marks.last) + "; }\n";
     }
 
     // An arrangement for fingers, where the primary pointer is coarse: its
@@ -359,16 +377,12 @@ namespace {
         // them holds whatever Top the handlers give it (its rule above sets
         // top, and --top goes unread); its arrows end at the bottom, over
         // the bar's end arrows.
-        auto const find = [&arrangement](std::string_view name) {
-            auto const& place = *look::find_touch_place(arrangement, name);
+        auto const find = [&arrangement](model::ControlId id) {
+            auto const& place = *look::find_touch_place(arrangement, id.name());
             return model::Place { place.left, place.top, place.width, place.height };
         };
-        auto const hint_rule = "  " + selector(look::fine_adjust_hint);
-        auto const [first, last]
-            = pointers(find(look::fine_adjust_hint), find(m_form.bar(model::red_channel.bar).name()));
-        out << hint_rule << " .pointer { top: auto; bottom: 0; }\n"
-            << hint_rule << " .pointer.first { left: " << scaled(first) << "; }\n"
-            << hint_rule << " .pointer.last { left: " << scaled(last) << "; }\n"
+        out << "  " << selector(model::fine_adjust_hint.name()) << " .pointer { top: auto; bottom: 0; }\n"
+            << hint_rules(hint_marks(find(model::fine_adjust_hint), find(model::red_channel.bar)), "  ")
             << "}\n";
     }
 
@@ -376,6 +390,12 @@ namespace {
     {
         std::ostringstream out;
         out << "<!doctype html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+            // The page's policy, met by the parser before anything it
+            // governs: only the site's own files, no inline script, no eval
+            // (WebAssembly is the one exception), and no inline style but
+            // the page's own, named by its hash, beside the site's style sheet.
+            << "<meta http-equiv=\"Content-Security-Policy\" content=\"" << policy(style)
+            << "\">\n"
             // The first script is asked for first, and runs as soon as it
             // arrives, whether or not the window has been parsed or painted
             // yet; the buttons show once it listens.
@@ -392,20 +412,7 @@ namespace {
             << "<link rel=\"apple-touch-icon\" href=\"icons/tintora-192.png\">\n"
             // The style comes in the page, so that the first paint waits for
             // no other file.
-            << "<style>" << style
-            << "</style>\n"
-            // The page's policy: only the site's own files, no inline script,
-            // no eval (WebAssembly is the one exception), and no inline style
-            // but the page's own, named by its hash, beside the site's style
-            // sheet. The first script puts it in force, as a policy element
-            // of the head, once the first paint is on the screen and before
-            // anything else runs: a policy element the parser meets holds up
-            // the first paint by a tenth of the floor's, on a page that
-            // takes no input and holds nothing from elsewhere to guard
-            // against before then.
-            << "<meta name=\"tintora-policy\" content=\"default-src 'self'; script-src 'self' "
-               "'wasm-unsafe-eval'; style-src 'self' "
-            << policy_hash(style) << "; object-src 'none'; base-uri 'none'; form-action 'none'\">\n"
+            << "<style>" << style << "</style>\n"
             << "</head>\n<body>\n"
                "<main>\n"
             << "<div id=\"Form1\">\n";
@@ -414,15 +421,14 @@ namespace {
         std::vector<std::size_t> text;
         std::vector<std::size_t> stops;
         for (std::size_t i = 0; i < model::control_table.size(); ++i)
-            (tab_order_of(model::control_table[i].name) < look::tab_stops.size() ? stops : text).push_back(i);
+            (tab_order_of(i) < look::tab_stops.size() ? stops : text).push_back(i);
         std::stable_sort(text.begin(), text.end(), [](std::size_t a, std::size_t b) {
             auto const& pa = model::control_table[a].place;
             auto const& pb = model::control_table[b].place;
             return std::tie(pa.top, pa.left) < std::tie(pb.top, pb.left);
         });
-        std::sort(stops.begin(), stops.end(), [](std::size_t a, std::size_t b) {
-            return tab_order_of(model::control_table[a].name) < tab_order_of(model::control_table[b].name);
-        });
+        std::sort(stops.begin(), stops.end(),
+            [](std::size_t a, std::size_t b) { return tab_order_of(a) < tab_order_of(b); });
         for (auto const index : text)
             control_html(out, index);
         for (auto const index : stops)
@@ -453,7 +459,17 @@ namespace {
                 // One designed pixel: a CSS pixel where the window fits, less where
                 // the viewport is smaller, so that the whole window always shows.
                 << ":root { color-scheme: light; --u: min(1px, var(--safe-width) / " << width
-                << ", var(--safe-height) / " << height << "); }\n"
+                << ", var(--safe-height) / " << height
+                << ")"
+                // The colours that every button and bar shares: its face, its
+                // bevel, and the highlight that marks the keyboard's focus.
+                << "; --face: " << css_colour(look::face_colour)
+                << "; --outer-light: " << css_colour(look::raised.outer_light)
+                << "; --outer-dark: " << css_colour(look::raised.outer_dark)
+                << "; --inner-light: " << css_colour(look::raised.inner_light)
+                << "; --inner-dark: " << css_colour(look::raised.inner_dark)
+                << "; --pressed: " << css_colour(look::raised.pressed)
+                << "; --focus: " << css_colour(look::focus_colour) << "; }\n"
                 << "#Form1 { width: " << scaled(width) << "; height: " << scaled(height)
                 << "; background: " << css_colour(look::window_colour)
                 << "; color: " << css_colour(look::text_colour)
@@ -469,15 +485,13 @@ namespace {
                 << "; top: " << top_of(row, place.top) << "; width: " << scaled(place.width)
                 << "; height: " << scaled(place.height);
             // Shapes lie at the bottom; earlier controls stand over later ones.
-            out << "; z-index: " << (row.kind == model::Kind::Shape ? 0 : 100 - static_cast<int>(i));
+            out << "; z-index: " << stacking_of(i);
             if (row.kind == model::Kind::Shape) {
                 out << "; background: " << css_colour(model::white) << "; }\n";
                 continue;
             }
             if (row.kind == model::Kind::HScrollBar) {
-                out << "; --f: "
-                    << static_cast<double>(model::HScrollBar::opening_value - model::HScrollBar::Min)
-                        / (model::HScrollBar::Max - model::HScrollBar::Min)
+                out << "; --f: " << look::thumb_share(model::HScrollBar::opening_value)
                     << "; --arrow: " << scaled(place.height) << "; }\n";
                 continue;
             }
@@ -502,26 +516,30 @@ namespace {
                 out << "; font-style: italic";
             out << "; }\n";
         }
+        // The hint's two arrows stand over the centres of the bar's end
+        // arrows: as designed here, and each arrangement for fingers over
+        // its own bar after this.
+        if (!opening) {
+            out << hint_rules(hint_marks(in_pixels(model::fine_adjust_hint.row().place),
+                                  in_pixels(model::red_channel.bar.row().place)),
+                "");
+        }
         for (auto const& arrangement : look::touch_arrangements)
             arrangement_css(out, arrangement, part);
         out << "@media (prefers-contrast: more) {\n";
         for (auto const& each : look::more_contrast) {
-            if (in_part(each.control))
-                out << "  " << selector(each.control) << " { color: " << css_colour(each.text) << "; }\n";
+            if (in_part(each.control.name()))
+                out << "  " << selector(each.control.name()) << " { color: " << css_colour(each.text)
+                    << "; }\n";
         }
         out << "}\n";
         if (opening)
             return out.str();
-        // The hint's two arrows stand over the centres of the bar's end arrows.
-        auto const [first, last] = pointers(in_pixels(m_form.control(look::fine_adjust_hint).place()),
-            in_pixels(m_form.bar(model::red_channel.bar).place()));
-        out << selector(look::fine_adjust_hint) << " .pointer.first { left: " << scaled(first) << "; }\n"
-            << selector(look::fine_adjust_hint) << " .pointer.last { left: " << scaled(last) << "; }\n";
         // The words end on the second line, above the arrows: a line breaks
         // wherever the next character would overflow, and the run of spaces
         // that ends the first line stays on it. WebKit otherwise carries the
         // run to the next line, and the words to a third, over the arrows.
-        out << selector(look::fine_adjust_hint) << " .text { line-break: anywhere; }\n";
+        out << selector(model::fine_adjust_hint.name()) << " .text { line-break: anywhere; }\n";
         return out.str();
     }
 

@@ -2,8 +2,7 @@
 // window's first paint as little as a script can: it keeps every click on
 // the document, marks the page bound so that the buttons show (a click the
 // moment ＳＴＡＲＴ shows is never lost), and once that paint is on the
-// screen puts the page's policy in force and loads the binding
-// (binding.js), which handles what was kept.
+// screen loads the binding (binding.js), which handles what was kept.
 const kept = [];
 const keep = (event) => kept.push(event);
 document.addEventListener("click", keep);
@@ -16,12 +15,6 @@ let loading = false;
 function load() {
   if (loading) return;
   loading = true;
-  // The policy the page names, as the head's policy element: from here on
-  // the browser enforces it, before the binding or the engine runs.
-  const policy = document.createElement("meta");
-  policy.httpEquiv = "Content-Security-Policy";
-  policy.content = document.querySelector('meta[name="tintora-policy"]').content;
-  document.head.append(policy);
   import("./binding.js")
     .then(({ start }) => start(kept, keep))
     .catch((error) => {

@@ -122,8 +122,8 @@ namespace {
     {
         Form1 form;
         EXPECT_EQ(form.array("Label13").Item(2).name(), "Label13(2)");
-        EXPECT_EQ(&form.array("Label2").Item(1), &form.control("Label2(1)"));
-        EXPECT_EQ(&form.array("Label1").Item(0), &form.control("Label1(0)"));
+        EXPECT_EQ(&form.array("Label2").Item(1), &form.control_named("Label2(1)"));
+        EXPECT_EQ(&form.array("Label1").Item(0), &form.control_named("Label1(0)"));
         try {
             (void)form.array("Label2").Item(0);
             FAIL() << "Label2(0) was accepted";
@@ -132,7 +132,7 @@ namespace {
         }
         EXPECT_THROW((void)form.array("Label13").Item(3), ModelError);
         EXPECT_THROW((void)form.array("Label1").Item(-1), ModelError);
-        EXPECT_THROW((void)form.control("Label2(0)"), ModelError);
+        EXPECT_THROW((void)form.control_named("Label2(0)"), ModelError);
         EXPECT_THROW((void)form.array_named("Label99"), ModelError);
     }
 

@@ -1,6 +1,4 @@
 #include "look/look.h"
-#include "look/touch.h"
-#include "model/channels.h"
 #include "model/form1.h"
 #include "ui/form_window.h"
 #include "ui/widgets.h"
@@ -18,110 +16,6 @@
 
 namespace tintora::ui {
 namespace {
-
-    TEST(Layout, EveryControlLiesInsideTheClientArea)
-    {
-        for (auto const& row : model::control_table) {
-            SCOPED_TRACE(std::string(row.name));
-            EXPECT_GE(row.place.left, 0);
-            EXPECT_GE(row.place.top, 0);
-            EXPECT_LE(row.place.left + row.place.width, client_width_twips);
-            EXPECT_LE(row.place.top + row.place.height, client_height_twips);
-            EXPECT_EQ(row.place.left % twips_per_pixel, 0);
-            EXPECT_EQ(row.place.width % twips_per_pixel, 0);
-        }
-        EXPECT_EQ(pixels(client_width_twips), FormWindow::client_width);
-        EXPECT_EQ(pixels(client_height_twips), FormWindow::client_height);
-    }
-
-    // Each control of the table named exactly once by the rows, and no other name.
-    template <typename Rows>
-    void expect_each_control_once(Rows const& rows)
-    {
-        std::set<std::string> names;
-        for (auto const& row : model::control_table)
-            names.insert(std::string(row.name));
-        std::multiset<std::string> covered;
-        for (auto const& row : rows) {
-            std::string_view rest = row.controls;
-            while (!rest.empty()) {
-                auto const end = rest.find(' ');
-                covered.insert(std::string(rest.substr(0, end)));
-                rest = end == std::string_view::npos ? std::string_view {} : rest.substr(end + 1);
-            }
-        }
-        for (auto const& name : names)
-            EXPECT_EQ(covered.count(name), 1U) << name;
-        EXPECT_EQ(covered.size(), names.size());
-    }
-
-    TEST(Layout, EveryControlHasExactlyOneLookAndTheLooksNameNoStrangers) { expect_each_control_once(looks); }
-
-    // The arrangements for fingers: every control once, inside the least
-    // screen, every button and bar a finger's size, no caption too small.
-    TEST(Layout, TouchArrangementsPlaceEveryControlOnceWithinTheLeastScreenAtAFingersSize)
-    {
-        model::Form1 form;
-        for (auto const& arrangement : touch_arrangements) {
-            SCOPED_TRACE(arrangement.hold == Hold::Upright ? "upright" : "on its side");
-            expect_each_control_once(arrangement.places);
-            // One place for the three bars: the page keeps the hint over it
-            // whichever row the handlers move the hint to.
-            auto const* red = find_touch_place(arrangement, "red");
-            EXPECT_EQ(find_touch_place(arrangement, "green"), red);
-            EXPECT_EQ(find_touch_place(arrangement, "blue"), red);
-            for (auto const& place : arrangement.places) {
-                SCOPED_TRACE(std::string(place.controls));
-                EXPECT_GE(place.left, 0);
-                EXPECT_GE(place.top, 0);
-                EXPECT_LE(place.left + place.width, arrangement.width);
-                EXPECT_LE(place.top + place.height, arrangement.height);
-                auto const kind = form.control(place.controls.substr(0, place.controls.find(' '))).kind();
-                bool const target = kind == model::Kind::CommandButton || kind == model::Kind::HScrollBar;
-                if (target) {
-                    EXPECT_GE(std::min(place.width, place.height), finger);
-                }
-                if (kind == model::Kind::Label || kind == model::Kind::CommandButton) {
-                    EXPECT_GE(place.font, least_text);
-                }
-            }
-        }
-    }
-
-    TEST(Layout, MarksShareOneCellAndConfirmedValuesStandInTheirButtonsPlace)
-    {
-        model::Form1 form;
-        for (auto const& channel : model::channels) {
-            SCOPED_TRACE(std::string(channel.name));
-            auto const& cell = form.array(model::mark_arrays[0]).Item(channel.index).place();
-            for (auto const array : model::mark_arrays) {
-                auto const& mark = form.array(array).Item(channel.index).place();
-                EXPECT_EQ(std::tie(mark.left, mark.top, mark.width, mark.height),
-                    std::tie(cell.left, cell.top, cell.width, cell.height));
-            }
-            auto const& button = form.button(channel.confirm_button).place();
-            auto const& confirmed = form.label(channel.confirmed_label).place();
-            EXPECT_EQ(std::tie(confirmed.left, confirmed.top, confirmed.width),
-                std::tie(button.left, button.top, button.width));
-        }
-    }
-
-    TEST(Layout, OnlyButtonsAndBarsAreTabStopsEachOnce)
-    {
-        model::Form1 form;
-        std::set<int> indexes;
-        for (auto const& stop : tab_stops) {
-            auto const kind = form.control(stop.control).kind();
-            EXPECT_TRUE(kind == model::Kind::CommandButton || kind == model::Kind::HScrollBar)
-                << stop.control;
-            EXPECT_TRUE(indexes.insert(stop.index).second) << stop.index;
-        }
-        int buttons_and_bars = 0;
-        for (auto const* control : form.controls())
-            buttons_and_bars += control->kind() == model::Kind::CommandButton
-                || control->kind() == model::Kind::HScrollBar;
-        EXPECT_EQ(static_cast<int>(tab_stops.size()), buttons_and_bars);
-    }
 
     // Every caption is drawn in a font that has all its characters (no boxes),
     // and fits its label, with the numbers each number label will ever show.
@@ -191,7 +85,7 @@ namespace {
         auto const at = [&](int x, int y) {
             return image.pixelColor(QPoint(static_cast<int>(x * scale), static_cast<int>(y * scale)));
         };
-        EXPECT_EQ(image.width(), static_cast<int>(FormWindow::client_width * scale));
+        EXPECT_EQ(image.width(), static_cast<int>(look::pixels(look::client_width_twips) * scale));
         EXPECT_EQ(at(5, 300), window.palette().color(QPalette::HighlightedText)) << "window background";
         EXPECT_EQ(at(105, 10), QColor(0xFF, 0xC0, 0x80)) << "title, opaque";
         EXPECT_EQ(at(104, 10), QColor(Qt::black)) << "title border";
