@@ -36,7 +36,8 @@ web:
 	tools/serve-web build/web/site
 
 lint:
-	@tools/install-deps build test lint
+	@tools/install-deps build test web lint
+	@tools/install-npm
 	cmake --preset ci
 	tools/lint build/ci
 

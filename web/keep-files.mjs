@@ -26,5 +26,5 @@ for (const file of (await walk(site)).sort()) {
 const version = `tintora-${createHash("sha256").update(JSON.stringify(files)).digest("hex").slice(0, 16)}`;
 const worker = (await readFile(source, "utf8"))
   .replace("@VERSION@", version)
-  .replace("@FILES@", JSON.stringify(files, null, 2));
+  .replace('{ "@FILES@": "" }', JSON.stringify(files, null, 2));
 await writeFile(join(site, output), worker);

@@ -11,8 +11,7 @@
 // at opening after it; the rules for the rest go into controls.css, which
 // the binding loads once the first paint is on the screen. Into the
 // build directory go the characters of each typeface (pgothic.txt,
-// gothic.txt) and, for the browser tests, every control's designed place
-// in CSS pixels (places.json).
+// gothic.txt).
 
 #include "look/bar.h"
 #include "look/look.h"
@@ -179,7 +178,6 @@ namespace {
         enum class Part { Opening, Later };
         std::string css(Part part);
         std::string manifest();
-        static std::string places();
         std::map<look::Typeface, std::set<std::string>> const& glyphs() const { return m_glyph_sets; }
 
     private:
@@ -225,21 +223,6 @@ namespace {
         // A home screen's own shape cut from this one leaves the motif whole.
         out << "    { \"src\": \"icons/tintora-maskable-512.png\", \"sizes\": \"512x512\", \"type\": "
                "\"image/png\", \"purpose\": \"maskable\" }\n  ]\n}\n";
-        return out.str();
-    }
-
-    // Each control's designed place in CSS pixels, by name: { "name": [left, top, width, height] }.
-    std::string Page::places()
-    {
-        std::ostringstream out;
-        char const* separator = "{\n";
-        for (auto const& row : model::control_table) {
-            auto const place = in_pixels(row.place);
-            out << separator << "  \"" << row.name << "\": [" << place.left << ", " << place.top << ", "
-                << place.width << ", " << place.height << "]";
-            separator = ",\n";
-        }
-        out << "\n}\n";
         return out.str();
     }
 
@@ -566,7 +549,6 @@ int main(int argc, char** argv)
     std::ofstream(site + "/index.html") << page.html(style.str());
     std::ofstream(site + "/controls.css") << page.css(tintora::web::Page::Part::Later);
     std::ofstream(site + "/manifest.webmanifest") << page.manifest();
-    std::ofstream(built + "/places.json") << tintora::web::Page::places();
     for (auto const& [typeface, set] : page.glyphs()) {
         std::ofstream out(
             built + (typeface == tintora::look::Typeface::Gothic ? "/gothic.txt" : "/pgothic.txt"));

@@ -2,7 +2,7 @@
 // opens and works with no network after the first visit. The build writes
 // the version and every file's SHA-256 into the two constants below.
 const version = "@VERSION@";
-const files = @FILES@;
+const files = { "@FILES@": "" };
 
 const hex = (buffer) => [...new Uint8Array(buffer)].map((byte) => byte.toString(16).padStart(2, "0")).join("");
 

@@ -1,22 +1,87 @@
 // The browsers the web tests run in, behind one small driver layer, so that
 // a test is written once and runs in each engine:
-//   chromium  Debian's Chromium through playwright-core,
-//   firefox   Debian's Firefox ESR through puppeteer-core over WebDriver BiDi,
-//   webkit    WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver),
-//             on an Xvfb of its own, since MiniBrowser needs a display.
+//   chromium  Debian's Chromium, through puppeteer-core over CDP,
+//   firefox   Debian's Firefox ESR, through puppeteer-core over WebDriver BiDi,
+//   webkit    WebKitGTK's MiniBrowser, through WebKitWebDriver (W3C
+//             WebDriver), on an Xvfb of its own, since MiniBrowser needs a
+//             display.
 // The engine is named by TINTORA_ENGINE (chromium where unset). An engine
-// says what it cannot be asked for (can), and a test skips that part; a
+// says what it can be asked for (can), and a test skips what it cannot; a
 // page's problems (console errors and warnings, uncaught exceptions) are
-// null where the driver cannot read the console.
+// null where the driver cannot read the console. The site the tests run
+// against is served here too, as a static host serves it.
 import { spawn } from "node:child_process";
-import { writeFile } from "node:fs/promises";
-import { createServer } from "node:net";
+import { readFile, writeFile } from "node:fs/promises";
+import { createServer } from "node:http";
+import { createServer as createNetServer } from "node:net";
+import { extname, join, normalize } from "node:path";
+import { gzipSync } from "node:zlib";
 import puppeteer from "puppeteer-core";
-import { launch as launchChromium } from "./browser.mjs";
 
 export const engine = process.env.TINTORA_ENGINE ?? "chromium";
+// The built site, named by the test that runs the script.
+export const site = process.env.TINTORA_SITE;
 
 const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+const types = {
+  ".html": "text/html; charset=utf-8",
+  ".css": "text/css; charset=utf-8",
+  ".js": "text/javascript; charset=utf-8",
+  ".wasm": "application/wasm",
+  ".woff2": "font/woff2",
+  ".json": "application/json",
+  ".webmanifest": "application/manifest+json",
+  ".png": "image/png",
+};
+
+// Serves the site as a static host does, compressed where the browser takes
+// it, on a free port. rewrite(path, body) may give a file a new body on the
+// way; held names files answered only after so many milliseconds, missing
+// files answered 404, as a host that lost them would.
+export async function serve(folder, { host = "127.0.0.1", rewrite = (path, body) => body, held = {}, missing = [] } = {}) {
+  // Compressed once per content, as a host serves files compressed ahead.
+  const compressed = new Map();
+  const gzip = (body) => {
+    const key = body.toString("base64");
+    if (!compressed.has(key)) compressed.set(key, gzipSync(body, { level: 9 }));
+    return compressed.get(key);
+  };
+  let unplugged = false;
+  const server = createServer(async (request, response) => {
+    // Unplugged, the host is gone: the connection drops with no answer.
+    if (unplugged) {
+      request.socket.destroy();
+      return;
+    }
+    const path = normalize(decodeURIComponent(new URL(request.url, "http://x").pathname));
+    const file = join(folder, path.endsWith("/") ? `${path}index.html` : path);
+    const name = path.slice(1);
+    if (held[name]) await pause(held[name]);
+    try {
+      if (missing.includes(name)) throw new Error("missing");
+      const body = rewrite(path, await readFile(file));
+      const headers = { "Content-Type": types[extname(file)] ?? "application/octet-stream" };
+      const compress = ![".woff2", ".png"].includes(extname(file)) && /\bgzip\b/.test(request.headers["accept-encoding"] ?? "");
+      if (compress) headers["Content-Encoding"] = "gzip";
+      response.writeHead(200, headers);
+      response.end(compress ? gzip(body) : body);
+    } catch {
+      response.writeHead(404);
+      response.end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, host, resolve));
+  return {
+    url: `http://${host}:${server.address().port}/`,
+    close: () => server.close(),
+    // Takes the host off the network, or puts it back.
+    unplug: (off = true) => {
+      unplugged = off;
+      if (off) server.closeIdleConnections();
+    },
+  };
+}
 
 // A finger taps at a finger's pace: taps a few milliseconds apart, as
 // drivers make them, a browser's gesture recognizer may merge or drop.
@@ -54,10 +119,24 @@ class Page {
     await this.mouseUp(toX, toY);
   }
 
+  // A finger drags at a finger's pace and rests where it aimed before it
+  // lifts: let go while still moving, Chromium takes it for a fling and
+  // swallows the next tap as the one that stops it.
+  async touchDrag(x, y, toX) {
+    const finger = await this.touchStart(x, y);
+    for (let step = 1; step <= 5; ++step) {
+      await pause(16);
+      await finger.move(x + ((toX - x) * step) / 5, y);
+    }
+    await pause(fingerPaceMs);
+    await finger.end();
+  }
+
+  // Waits until fn(arg) in the page is true; a page that is navigating
+  // meanwhile answers nothing, and is asked again.
   async waitFor(fn, arg, timeoutMs = 10000) {
     const until = Date.now() + timeoutMs;
-    for (;;) {
-      if (await this.evaluate(fn, arg)) return;
+    while (!(await this.evaluate(fn, arg).catch(() => false))) {
       if (Date.now() > until) throw new Error(`timed out waiting for ${fn}`);
       await pause(50);
     }
@@ -67,18 +146,23 @@ class Page {
   ready() {
     return this.waitFor(() => document.documentElement.dataset.engine === "ready", undefined, 20000);
   }
+
+  async reload() {
+    await this.reloadPage();
+    await this.ready();
+  }
 }
 
-// A page that playwright or puppeteer drives: both give a page with the same
-// mouse, touchscreen, console and navigation, in which the two engines' pages
-// below differ only where their drivers do.
-class DrivenPage extends Page {
-  constructor(page, warning) {
+// A page that puppeteer drives, in Chromium or in Firefox: its console
+// errors and warnings and its uncaught exceptions are kept as its problems.
+class PuppeteerPage extends Page {
+  constructor(page, close) {
     super();
     this.page = page;
+    this.close = close;
     this.problems = [];
     page.on("console", (message) => {
-      if (message.type() === "error" || message.type() === warning) this.problems.push(message.text());
+      if (["error", "warn", "warning"].includes(message.type())) this.problems.push(message.text());
     });
     page.on("pageerror", (error) => this.problems.push(String(error)));
   }
@@ -88,6 +172,13 @@ class DrivenPage extends Page {
   }
   evaluate(fn, arg) {
     return this.page.evaluate(fn, arg);
+  }
+  async press(key) {
+    // puppeteer names the space bar by its character.
+    const keys = key.split("+").map((each) => (each === "Space" ? " " : each));
+    for (const each of keys.slice(0, -1)) await this.page.keyboard.down(each);
+    await this.page.keyboard.press(keys.at(-1));
+    for (const each of keys.slice(0, -1).reverse()) await this.page.keyboard.up(each);
   }
   clickAt(x, y) {
     return this.page.mouse.click(x, y);
@@ -107,112 +198,131 @@ class DrivenPage extends Page {
     await pause(fingerPaceMs);
     await this.page.touchscreen.tap(x, y);
   }
-  // A finger drags at a finger's pace and rests where it aimed before it
-  // lifts: let go while still moving, Chromium takes it for a fling and
-  // swallows the next tap as the one that stops it.
-  async touchDrag(x, y, toX) {
-    const finger = await this.touchStart(x, y);
-    for (let step = 1; step <= 5; ++step) {
-      await pause(16);
-      await finger.move(x + ((toX - x) * step) / 5, y);
-    }
-    await pause(fingerPaceMs);
-    await finger.end();
-  }
-  async reload() {
-    await this.page.reload();
-    await this.ready();
-  }
-  screenshot(path) {
-    return this.page.screenshot({ path });
-  }
-}
-
-// Chromium, as the web tests drove it before: playwright-core, with Chromium's
-// DevTools protocol for what only Chromium tells (its accessibility tree)
-// and for a finger that drags.
-class ChromiumPage extends DrivenPage {
-  constructor(context, page) {
-    super(page, "warning");
-    this.context = context;
-  }
-
-  waitFor(fn, arg, timeoutMs = 10000) {
-    return this.page.waitForFunction(fn, arg, { timeout: timeoutMs });
-  }
-  press(key) {
-    return this.page.keyboard.press(key);
-  }
-  async touchStart(x, y) {
-    const cdp = (this.cdp ??= await this.context.newCDPSession(this.page));
-    const touch = (type, at) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: at ? [at] : [] });
-    await touch("touchStart", { x, y });
-    return { move: (toX, toY = y) => touch("touchMove", { x: toX, y: toY }), end: () => touch("touchEnd") };
-  }
-  // The id of the element Chromium's accessibility tree gives this role and
-  // name, or "" where it gives none.
-  async byRole(role, name) {
-    const cdp = await this.context.newCDPSession(this.page);
-    try {
-      const { root } = await cdp.send("DOM.getDocument", { depth: 0 });
-      const { nodes } = await cdp.send("Accessibility.queryAXTree", { nodeId: root.nodeId, accessibleName: name, role });
-      const found = nodes.find((node) => !node.ignored && node.backendDOMNodeId);
-      if (!found) return "";
-      const { object } = await cdp.send("DOM.resolveNode", { backendNodeId: found.backendDOMNodeId });
-      const { result } = await cdp.send("Runtime.callFunctionOn", {
-        objectId: object.objectId, functionDeclaration: "function () { return this.id; }", returnByValue: true,
-      });
-      return result.value;
-    } finally {
-      await cdp.detach();
-    }
-  }
-  close() {
-    return this.context.close();
-  }
-}
-
-// Firefox over WebDriver BiDi. Its pointer is told to be coarse, and touch
-// events are on, by preferences given at launch.
-class FirefoxPage extends DrivenPage {
-  constructor(page) {
-    super(page, "warn");
-  }
-
-  waitFor(fn, arg, timeoutMs = 10000) {
-    return this.page.waitForFunction(fn, { timeout: timeoutMs, polling: 50 }, arg);
-  }
-  async press(key) {
-    // puppeteer names the space bar by its character.
-    const keys = key.split("+").map((each) => (each === "Space" ? " " : each));
-    for (const each of keys.slice(0, -1)) await this.page.keyboard.down(each);
-    await this.page.keyboard.press(keys.at(-1));
-    for (const each of keys.slice(0, -1).reverse()) await this.page.keyboard.up(each);
-  }
   touchStart(x, y) {
     return this.page.touchscreen.touchStart(x, y);
   }
-  // Found through Firefox's own accessibility tree (BiDi's accessibility locator).
+  // The id of the element the engine's own accessibility tree gives this
+  // role and name, or "" where it gives none.
   async byRole(role, name) {
     const element = await this.page.$(`::-p-aria([name=${JSON.stringify(name)}][role="${role}"])`);
     return element ? element.evaluate((each) => each.id) : "";
   }
-  close() {
-    return this.page.close();
+  reloadPage() {
+    return this.page.reload();
+  }
+  screenshot(path) {
+    return this.page.screenshot({ path });
+  }
+  // Chromium's DevTools protocol, for what only Chromium tells.
+  cdp() {
+    return this.page.createCDPSession();
   }
 }
 
-// W3C WebDriver, as WebKitWebDriver speaks it.
+// Debian's Chromium, and the flags every launch of it here shares: no
+// sandbox (the tests run as root), and nothing that calls the network.
+export const chromiumFlags = ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
+  "--disable-sync", "--no-first-run"];
+export const chromiumPath = process.env.CHROMIUM ?? "/usr/bin/chromium";
+
+// A Chromium of its own: env for the browser's environment (a font
+// configuration), profile for a profile on disk, as a user's is, so that
+// it may offer to install the page; args for more flags.
+export function launchChromium({ env = {}, profile, args = [] } = {}) {
+  return puppeteer.launch({
+    executablePath: chromiumPath,
+    headless: true,
+    args: [...chromiumFlags, ...args],
+    env: { ...process.env, ...env },
+    userDataDir: profile,
+    defaultViewport: null,
+  });
+}
+
+// Debian's Firefox ESR, headless, with preferences of its own.
+export function launchFirefox(extraPrefsFirefox = {}) {
+  return puppeteer.launch({
+    browser: "firefox",
+    executablePath: process.env.FIREFOX ?? "/usr/bin/firefox-esr",
+    headless: true,
+    extraPrefsFirefox,
+  });
+}
+
+// Opens a page of a puppeteer browser on the site. Options: viewport,
+// touch (a coarse pointer and touch input), scale; in Chromium also
+// colorScheme, contrast and forcedColors as emulated media, bypassCSP, and
+// context: "default" for the browser's own profile rather than a fresh one.
+// beforeLoad runs in the page before any of its scripts, prepare(page) on
+// puppeteer's page before it goes to the site; ready: false opens it
+// without waiting for the engine.
+export async function openIn(browser, url, options = {}) {
+  const { viewport = { width: 1280, height: 800 }, touch = false, scale = 1, context, beforeLoad, prepare, ready = true } = options;
+  const owner = context === "default" ? browser.defaultBrowserContext() : await browser.createBrowserContext();
+  const tab = await owner.newPage();
+  await tab.setViewport({ ...viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch });
+  const media = [["prefers-color-scheme", options.colorScheme], ["prefers-contrast", options.contrast], ["forced-colors", options.forcedColors]];
+  const features = media.filter(([, value]) => value).map(([name, value]) => ({ name, value }));
+  // Asked of Chromium itself: puppeteer knows only some of these features.
+  // The session that asked keeps them in force while it stays open.
+  const emulation = features.length ? await tab.createCDPSession() : null;
+  await emulation?.send("Emulation.setEmulatedMedia", { features });
+  if (options.bypassCSP) await tab.setBypassCSP(true);
+  if (beforeLoad) await tab.evaluateOnNewDocument(beforeLoad);
+  await prepare?.(tab);
+  const page = new PuppeteerPage(tab, () => (context === "default" ? tab.close() : owner.close()));
+  page.emulation = emulation;
+  await page.goto(url);
+  if (ready) await page.ready();
+  return page;
+}
+
+async function chromium() {
+  const browser = await launchChromium();
+  return {
+    name: "chromium",
+    can: { touch: true, beforeLoad: true, chromium: true },
+    version: () => browser.version(),
+    browser,
+    open: (url, options = {}) => openIn(browser, url, options),
+    close: () => browser.close(),
+  };
+}
+
+// Firefox over WebDriver BiDi. Its pointer is told to be coarse, and touch
+// events are on, by preferences, so a browser with a finger is a second one.
+async function firefox() {
+  const launched = new Map();
+  const touchPrefs = { "ui.primaryPointerCapabilities": 1, "ui.allPointerCapabilities": 1, "dom.w3c_touch_events.enabled": 1 };
+  const browserFor = (touch) => {
+    if (!launched.has(touch)) launched.set(touch, launchFirefox(touch ? touchPrefs : {}));
+    return launched.get(touch);
+  };
+  const version = (await (await browserFor(false)).version()).replace("firefox/", "");
+  return {
+    name: "firefox",
+    can: { touch: true, beforeLoad: true },
+    version: () => version,
+    open: async (url, options = {}) => openIn(await browserFor(Boolean(options.touch)), url, options),
+    async close() {
+      for (const browser of launched.values()) await (await browser).close();
+    },
+  };
+}
+
+// W3C WebDriver, as WebKit's drivers speak it.
 const keyCodes = {
   Tab: "\uE004", Shift: "\uE008", Enter: "\uE007", Space: "\uE00D", PageUp: "\uE00E", PageDown: "\uE00F",
   End: "\uE010", Home: "\uE011", ArrowLeft: "\uE012", ArrowUp: "\uE013", ArrowRight: "\uE014", ArrowDown: "\uE015",
 };
 
-class WebKitPage extends Page {
-  constructor(session) {
+class WebDriverPage extends Page {
+  constructor(session, pointerType) {
     super();
     this.session = session;
+    this.pointerType = pointerType;
     this.problems = null;
+    this.close = () => session.close();
   }
 
   call(method, path, body) {
@@ -226,7 +336,7 @@ class WebKitPage extends Page {
   }
   actions(type, list, parameters) {
     return this.call("POST", "/actions", {
-      actions: [{ type, id: type === "key" ? "keyboard" : "mouse", ...(parameters ? { parameters } : {}), actions: list }],
+      actions: [{ type, id: type === "key" ? "keyboard" : this.pointerType, ...(parameters ? { parameters } : {}), actions: list }],
     });
   }
   async press(key) {
@@ -236,26 +346,34 @@ class WebKitPage extends Page {
       ...codes.reverse().map((value) => ({ type: "keyUp", value })),
     ]);
   }
-  pointerActions(list) {
-    return this.actions("pointer", list, { pointerType: "mouse" });
+  pointer(list) {
+    return this.actions("pointer", list, { pointerType: this.pointerType });
   }
   at(x, y) {
     return { type: "pointerMove", x: Math.round(x), y: Math.round(y), origin: "viewport", duration: 0 };
   }
   clickAt(x, y) {
-    return this.pointerActions([this.at(x, y), { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }]);
+    return this.pointer([this.at(x, y), { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }]);
   }
   mouseDown(x, y) {
-    return this.pointerActions([this.at(x, y), { type: "pointerDown", button: 0 }]);
+    return this.pointer([this.at(x, y), { type: "pointerDown", button: 0 }]);
   }
   mouseMove(x, y) {
-    return this.pointerActions([this.at(x, y)]);
+    return this.pointer([this.at(x, y)]);
   }
   mouseUp(x, y) {
-    return this.pointerActions([this.at(x, y), { type: "pointerUp", button: 0 }]);
+    return this.pointer([this.at(x, y), { type: "pointerUp", button: 0 }]);
   }
-  // WebKit's own accessibility: the computed role and label of each element
-  // in the window that is not hidden.
+  async tapAt(x, y) {
+    await pause(fingerPaceMs);
+    await this.clickAt(x, y);
+  }
+  async touchStart(x, y) {
+    await this.mouseDown(x, y);
+    return { move: (toX, toY = y) => this.mouseMove(toX, toY), end: () => this.pointer([{ type: "pointerUp", button: 0 }]) };
+  }
+  // The engine's own accessibility: the computed role and label of each
+  // element in the window that is not hidden.
   async byRole(role, name) {
     const found = await this.call("POST", "/elements", { using: "css selector", value: "#Form1 [id]:not([hidden]), #Form1 [id]:not([hidden]) *" });
     for (const element of found) {
@@ -266,20 +384,16 @@ class WebKitPage extends Page {
     }
     return "";
   }
-  async reload() {
-    await this.call("POST", "/refresh");
-    await this.ready();
+  reloadPage() {
+    return this.call("POST", "/refresh");
   }
   async screenshot(path) {
     await writeFile(path, Buffer.from(await this.call("GET", "/screenshot"), "base64"));
   }
-  close() {
-    return this.session.close();
-  }
 }
 
 async function freePort() {
-  const server = createServer();
+  const server = createNetServer();
   await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
   const { port } = server.address();
   await new Promise((resolve) => server.close(resolve));
@@ -295,16 +409,14 @@ async function startXvfb() {
     xvfb.stdio[3].once("data", (data) => resolve(String(data).trim()));
     xvfb.once("exit", () => reject(new Error("Xvfb did not start")));
   });
-  return { display: `:${number}`, stop: () => xvfb.kill() };
+  return { environment: { DISPLAY: `:${number}` }, stop: () => xvfb.kill() };
 }
 
-async function launchWebKit() {
-  const xvfb = await startXvfb();
+// A WebDriver server on a free port, started with the environment given,
+// and the way to speak to it.
+async function startDriver(command, environment) {
   const port = await freePort();
-  const driver = spawn("WebKitWebDriver", [`--port=${port}`], {
-    env: { ...process.env, DISPLAY: xvfb.display },
-    stdio: "ignore",
-  });
+  const driver = spawn(command, [`--port=${port}`], { env: { ...process.env, ...environment }, stdio: "ignore" });
   const base = `http://127.0.0.1:${port}`;
   const request = async (method, path, body) => {
     const response = await fetch(base + path, {
@@ -325,6 +437,24 @@ async function launchWebKit() {
       await pause(50);
     }
   }
+  return { request, stop: () => driver.kill() };
+}
+
+// A session of a WebDriver server: the page it shows.
+async function openSession(driver, capabilities, pointerType) {
+  const created = await driver.request("POST", "/session", { capabilities: { alwaysMatch: capabilities } });
+  const path = `/session/${created.sessionId}`;
+  const session = {
+    call: (method, tail, body) => driver.request(method, path + tail, method === "POST" ? body ?? {} : undefined),
+    close: () => driver.request("DELETE", path),
+    version: created.capabilities.browserVersion,
+  };
+  return new WebDriverPage(session, pointerType);
+}
+
+async function webkit() {
+  const display = await startXvfb();
+  const driver = await startDriver("WebKitWebDriver", display.environment);
   const binary = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser";
   let version = "";
   return {
@@ -332,110 +462,33 @@ async function launchWebKit() {
     // WebKitGTK takes its pointer from the display's devices: Xvfb has a mouse.
     can: { touch: false },
     version: () => version,
-    async open(url, { viewport = { width: 1280, height: 800 } } = {}) {
-      const created = await request("POST", "/session", {
-        capabilities: { alwaysMatch: { "webkitgtk:browserOptions": { binary, args: ["--automation"] } } },
-      });
-      version = created.capabilities.browserVersion;
-      const path = `/session/${created.sessionId}`;
-      const session = {
-        call: (method, tail, body) => request(method, path + tail, method === "POST" ? body ?? {} : undefined),
-        close: () => request("DELETE", path),
-      };
-      const page = new WebKitPage(session);
+    async open(url, { viewport = { width: 1280, height: 800 }, ready = true } = {}) {
+      const page = await openSession(driver, { "webkitgtk:browserOptions": { binary, args: ["--automation"] } }, "mouse");
+      version = page.session.version;
       // The window is the viewport and the browser's own frame: make the
       // viewport the size asked.
       let rect = { width: viewport.width, height: viewport.height };
       for (let tries = 0; tries < 3; ++tries) {
-        await session.call("POST", "/window/rect", rect);
+        await page.call("POST", "/window/rect", rect);
         const [width, height] = await page.evaluate(() => [innerWidth, innerHeight]);
         if (width === viewport.width && height === viewport.height) break;
         rect = { width: rect.width + viewport.width - width, height: rect.height + viewport.height - height };
       }
       await page.goto(url);
-      await page.ready();
+      if (ready) await page.ready();
       return page;
     },
     async close() {
-      driver.kill();
-      xvfb.stop();
+      driver.stop();
+      display.stop();
     },
-  };
-}
-
-// Debian's Firefox ESR, headless, as puppeteer-core drives it (the benchmark
-// uses it bare).
-export function launchFirefoxESR(extraPrefsFirefox = {}) {
-  return puppeteer.launch({
-    browser: "firefox",
-    executablePath: process.env.FIREFOX ?? "/usr/bin/firefox-esr",
-    headless: true,
-    extraPrefsFirefox,
-  });
-}
-
-async function launchFirefox() {
-  const launched = new Map();
-  // Preferences that make the pointer coarse and give the page touch events.
-  const touchPrefs = { "ui.primaryPointerCapabilities": 1, "ui.allPointerCapabilities": 1, "dom.w3c_touch_events.enabled": 1 };
-  const browserFor = (touch) => {
-    if (!launched.has(touch)) launched.set(touch, launchFirefoxESR(touch ? touchPrefs : {}));
-    return launched.get(touch);
-  };
-  const first = await browserFor(false);
-  const version = (await first.version()).replace("firefox/", "");
-  return {
-    name: "firefox",
-    can: { touch: true },
-    version: () => version,
-    async open(url, { viewport = { width: 1280, height: 800 }, touch = false, scale = 1 } = {}) {
-      const browser = await browserFor(touch);
-      const page = await browser.newPage();
-      await page.setViewport({ ...viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch });
-      const wrapped = new FirefoxPage(page);
-      await page.goto(url);
-      await wrapped.ready();
-      return wrapped;
-    },
-    async close() {
-      for (const browser of launched.values()) await (await browser).close();
-    },
-  };
-}
-
-async function launchChromiumEngine() {
-  const browser = await launchChromium();
-  return {
-    name: "chromium",
-    can: { touch: true },
-    version: () => browser.version(),
-    browser,
-    async open(url, { viewport = { width: 1280, height: 800 }, touch = false, scale = 1, ...emulated } = {}) {
-      const context = await browser.newContext({
-        viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch, ...emulated,
-      });
-      const page = new ChromiumPage(context, await context.newPage());
-      await page.goto(url);
-      await page.ready();
-      return page;
-    },
-    close: () => browser.close(),
   };
 }
 
 // The engine named, launched: open(url, options) gives a page on the site,
-// its engine loaded; can says what the engine can be asked for. Options: viewport, touch (a coarse pointer and touch
-// input), scale; in Chromium also what playwright emulates (colorScheme,
-// contrast, forcedColors, bypassCSP).
+// its engine loaded; can says what the engine can be asked for.
 export function launch(name = engine) {
-  switch (name) {
-    case "chromium":
-      return launchChromiumEngine();
-    case "firefox":
-      return launchFirefox();
-    case "webkit":
-      return launchWebKit();
-    default:
-      throw new Error(`no engine ${name}`);
-  }
+  const engines = { chromium, firefox, webkit };
+  if (!engines[name]) throw new Error(`no engine ${name}`);
+  return engines[name]();
 }

@@ -7,8 +7,8 @@ import { appendFile, cp, mkdtemp, readFile, rm } from "node:fs/promises";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { promisify } from "node:util";
-import { launchWithProfile, serve, site } from "./browser.mjs";
-import { engine, launch } from "./driver.mjs";
+import { engine, launch, launchChromium, openIn, serve, site } from "./driver.mjs";
+import { byId } from "./window.mjs";
 
 const browser = await launch();
 const copy = await mkdtemp(join(tmpdir(), "tintora-site-"));
@@ -19,7 +19,7 @@ after(async () => {
   server.close();
   await rm(copy, { recursive: true });
 });
-const onlyChromium = engine !== "chromium" && "what only Chromium's automation tells";
+const onlyChromium = !browser.can.chromium && "what only Chromium's automation tells";
 
 const kept = (page) =>
   page.evaluate(async () => {
@@ -28,9 +28,9 @@ const kept = (page) =>
     return caches.keys();
   });
 
+const measurement = ["StartButton", "Command1", "GreenBottun", "Command2", "BlueBottun", "Command3", "Command6"];
 async function measure(page) {
-  for (const id of ["StartButton", "Command1", "GreenBottun", "Command2", "BlueBottun", "Command3", "Command6"])
-    await page.click(`[id="${id}"]`);
+  for (const id of measurement) await page.click(byId(id));
   return page.evaluate(() => document.querySelector('[id="Label20"] .text').textContent);
 }
 
@@ -67,20 +67,15 @@ test(`${engine}: after the first visit the page opens and works with the host go
 
 test("installable, asking nothing of other sites, storing nothing", { skip: onlyChromium }, async () => {
   const profile = await mkdtemp(join(tmpdir(), "tintora-profile-"));
-  const context = await launchWithProfile(profile);
+  const own = await launchChromium({ profile });
   after(async () => {
-    await context.close();
+    await own.close();
     await rm(profile, { recursive: true });
   });
-  const page = await context.newPage();
-  const problems = [];
-  page.on("console", (message) => ["error", "warning"].includes(message.type()) && problems.push(message.text()));
-  page.on("pageerror", (error) => problems.push(String(error)));
   const origins = new Set();
-  page.on("request", (request) => origins.add(new URL(request.url()).origin));
-  await page.goto(server.url);
-  await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
-  const cdp = await context.newCDPSession(page);
+  const watch = (tab) => tab.on("request", (request) => origins.add(new URL(request.url()).origin));
+  const page = await openIn(own, server.url, { context: "default", prepare: watch });
+  const cdp = await page.cdp();
   assert.deepEqual((await cdp.send("Page.getInstallabilityErrors")).installabilityErrors, []);
   assert.equal((await kept(page)).length, 1);
   // The maskable icon fills any shape: opaque to its edges, and outside the
@@ -108,14 +103,12 @@ test("installable, asking nothing of other sites, storing nothing", { skip: only
     return { sizes: icon.sizes, opaque: background.endsWith(",255"), ...counts };
   });
   assert.deepEqual({ ...maskable, insideOff: maskable.insideOff > 1000 }, { sizes: "512x512", opaque: true, outsideOff: 0, insideOff: true });
-  for (const id of ["StartButton", "Command1", "GreenBottun", "Command2", "BlueBottun", "Command3", "Command6"])
-    await page.click(`[id="${id}"]`);
-
+  await measure(page);
   assert.deepEqual([...origins], [new URL(server.url).origin]);
-  assert.deepEqual(await context.cookies(), []);
+  assert.deepEqual((await cdp.send("Network.getAllCookies")).cookies, []);
   const stored = await page.evaluate(async () => [localStorage.length, sessionStorage.length, (await indexedDB.databases()).length]);
   assert.deepEqual(stored, [0, 0, 0]);
-  assert.deepEqual(problems, []);
+  assert.deepEqual(page.problems, []);
 });
 
 const rewriteWorker = () =>
@@ -126,13 +119,9 @@ const rewriteWorker = () =>
   ]);
 
 test("a changed site is taken whole at the next start, and a half-changed one not at all", { skip: onlyChromium }, async () => {
-  const context = await browser.browser.newContext();
-  const start = async () => {
-    const page = await context.newPage();
-    await page.goto(server.url);
-    await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
-    return page;
-  };
+  const own = await launchChromium();
+  after(() => own.close());
+  const start = () => openIn(own, server.url, { context: "default" });
   let page = await start();
   const [first] = await kept(page);
   await page.close();
@@ -143,7 +132,7 @@ test("a changed site is taken whole at the next start, and a half-changed one no
   const old = await readFile(join(site, "tintora.js"));
   await cp(join(site, "tintora.js"), join(copy, "tintora.js"));
   page = await start();
-  await page.waitForTimeout(1000);
+  await new Promise((resolve) => setTimeout(resolve, 1000));
   assert.deepEqual(await kept(page), [first], "the half-changed version is refused");
   assert.equal(await page.evaluate(() => fetch("tintora.js").then((r) => r.text())), old.toString());
   await page.close();
@@ -151,14 +140,12 @@ test("a changed site is taken whole at the next start, and a half-changed one no
   // The whole update: the next start shows the new version, every file of it.
   await appendFile(join(copy, "tintora.js"), "\n// next\n");
   page = await start();
-  await page.waitForEvent("load", { timeout: 20000 });
-  await page.waitForFunction(() => document.documentElement.dataset.engine === "ready");
-  const navigation = await page.evaluate(() => performance.getEntriesByType("navigation")[0].type);
-  assert.equal(navigation, "reload", "the page came again, whole, in the new version");
+  await page.waitFor(() => performance.getEntriesByType("navigation")[0].type === "reload", undefined, 20000);
+  await page.ready();
   const script = await page.evaluate(() => fetch("tintora.js").then((response) => response.text()));
   assert.ok(script.endsWith("// next\n"));
   const names = await page.evaluate(() => caches.keys());
   assert.equal(names.length, 1);
   assert.notEqual(names[0], first);
-  await context.close();
+  await page.close();
 });

@@ -5,19 +5,16 @@
 // Usage: node lighthouse.mjs SITE [--require CATEGORY...]: exits 1 when a
 // named category scores below 100.
 import lighthouse from "lighthouse";
-import * as chromeLauncher from "chrome-launcher";
-import { executablePath, flags, serve } from "./browser.mjs";
+import { launchChromium, serve } from "./driver.mjs";
 
 const [site, ...rest] = process.argv.slice(2);
 const required = rest[0] === "--require" ? rest.slice(1) : [];
 const server = await serve(site);
-const chrome = await chromeLauncher.launch({
-  chromePath: executablePath,
-  chromeFlags: ["--headless=new", ...flags],
-});
+const chromium = await launchChromium({ args: ["--remote-debugging-port=0"] });
 let failed = false;
 try {
-  const result = await lighthouse(server.url, { port: chrome.port, output: "json", logLevel: "error" }, {
+  const port = Number(new URL(chromium.wsEndpoint()).port);
+  const result = await lighthouse(server.url, { port, output: "json", logLevel: "error" }, {
     extends: "lighthouse:default",
     settings: { onlyCategories: ["performance", "accessibility", "best-practices", "seo"], skipAudits: ["color-contrast"] },
   });
@@ -34,7 +31,7 @@ try {
     }
   }
 } finally {
-  await chrome.kill();
+  await chromium.close();
   server.close();
 }
 process.exit(failed ? 1 : 0);

@@ -6,150 +6,131 @@
 // a few pixels off their aim, reach every value exactly.
 import { test, after } from "node:test";
 import assert from "node:assert/strict";
-import { readFile } from "node:fs/promises";
-import { serve, site } from "./browser.mjs";
-import { engine, launch } from "./driver.mjs";
+import { engine, launch, serve, site } from "./driver.mjs";
+import { byId, channels, heardScore, markFor, problems, read, roles, scoreFor, tables } from "./window.mjs";
 
 const server = await serve(site);
 const browser = await launch();
-// Every control's designed place in CSS pixels, as the page writer read it from the table.
-const designed = JSON.parse(await readFile(process.env.TINTORA_PLACES, "utf8"));
 after(async () => {
   await browser.close();
   server.close();
 });
 
-const channels = [
-  { bar: "red", button: "RedBottun", confirm: "Command1", confirmed: "Label17", correct: "Label4", error: "Label7", index: 0 },
-  { bar: "green", button: "GreenBottun", confirm: "Command2", confirmed: "Label18", correct: "Label5", error: "Label8", index: 1 },
-  { bar: "blue", button: "BlueBottun", confirm: "Command3", confirmed: "Label19", correct: "Label6", error: "Label9", index: 2 },
-];
-const byId = (id) => `[id="${id}"]`;
+const designed = Object.fromEntries(tables.controls.map((control) => [control.name, control.place]));
+const value = async (page, channel) => (await read(page)).value[channel.bar];
+const next = (channel) => channels[channel.index + 1];
 
-// The target's channel, as patch Ｂ shows it.
-const target = (page, index) =>
-  page.evaluate(([index]) => Number(getComputedStyle(document.getElementById("Shape1")).backgroundColor.match(/\d+/g)[index]), [index]);
-const text = (page, id) => page.evaluate((id) => document.querySelector(`[id="${id}"] .text`).textContent, id);
-const shown = (page, id) => page.evaluate((id) => !document.getElementById(id).hidden, id);
-const focused = (page) => page.evaluate(() => document.activeElement?.id ?? "");
-const heard = (page) => page.evaluate(() => document.getElementById("Announcer").textContent);
-const value = async (page, bar) => Number(await text(page, `label${bar}`));
-
-// The marks' rule, written out again so that a fault in the engine's bands cannot hide.
-const markFor = (error) => (error <= 5 ? "Label13" : error <= 10 ? "Label14" : "Label15");
-
-async function checkRow(page, channel, chosen) {
-  const correct = await target(page, channel.index);
-  assert.equal(await text(page, channel.confirmed), String(chosen));
-  assert.equal(await text(page, channel.correct), String(correct));
+// The row a confirmation wrote, against the target it was made for; the error.
+function checkRow(state, channel, chosen, correct) {
+  assert.equal(state.text[channel.confirmed], String(chosen));
+  assert.equal(state.text[channel.correct], String(correct));
   const error = Math.abs(chosen - correct);
-  assert.equal(await text(page, channel.error), String(error));
-  for (const mark of ["Label13", "Label14", "Label15"]) {
-    assert.equal(await shown(page, `${mark}(${channel.index})`), mark === markFor(error), `${mark} of ${channel.bar}`);
-  }
-  assert.match(await heard(page), new RegExp(`確定値 ${chosen} 正解 ${correct} 誤差 ${error} 判定`));
+  assert.equal(state.text[channel.error], String(error));
+  for (const mark of tables.marks) assert.equal(state.shown[`${mark}(${channel.index})`], mark === markFor(error), `${mark} of ${channel.bar}`);
+  assert.match(state.heard, new RegExp(`確定値 ${chosen} 正解 ${correct} 誤差 ${error} 判定`));
+  assert.deepEqual(problems(state), []);
   return error;
 }
 
-async function checkScore(page, errors) {
-  assert.equal(await text(page, "Label20"), String(100 - errors));
-  assert.equal(await heard(page), `点数 ${String(100 - errors).replace("-", "マイナス")}`);
+function checkScore(state, errors) {
+  assert.equal(state.text[roles.score], scoreFor(errors));
+  assert.equal(state.heard, heardScore(errors));
 }
 
 // The value each stage aims at: off the target by a few steps, in turn
 // inside each band, and kept inside 0..255.
 const aimFor = (correct, offset) => (correct + offset <= 255 ? correct + offset : correct - offset);
 const offsets = [3, 8, 20];
+const targetOf = (state, channel) => state.colour[roles.targetPatch][channel.index];
 
 test(`${engine}: a whole measurement by keyboard alone`, async () => {
   const page = await browser.open(server.url);
-  assert.equal(await focused(page), "EndButton", "at opening the focus is on ＥＮＤ");
+  assert.equal((await read(page)).focused, roles.end, "at opening the focus is on ＥＮＤ");
   await page.press("Tab");
-  assert.equal(await focused(page), "StartButton");
+  assert.equal((await read(page)).focused, roles.start);
   await page.press("Space");
   let errors = 0;
   for (const channel of channels) {
+    const stage = await read(page);
     // ＳＴＡＲＴ, G and B each give the focus to the stage's bar.
-    assert.equal(await focused(page), channel.bar);
-    const told = await heard(page);
-    assert.match(told, new RegExp(`^${["赤", "緑", "青"][channel.index]}の段階です`));
-    const aim = aimFor(await target(page, channel.index), offsets[channel.index]);
+    assert.equal(stage.focused, channel.bar);
+    assert.match(stage.heard, new RegExp(`^${channel.word}の段階です`));
+    const correct = targetOf(stage, channel);
+    const aim = aimFor(correct, offsets[channel.index]);
     await page.press("Home");
     for (let i = 0; i < Math.floor(aim / 10); ++i) await page.press("PageDown");
     for (let i = 0; i < aim % 10; ++i) await page.press("ArrowRight");
     await page.press("ArrowLeft");
     await page.press("ArrowDown");
-    assert.equal(await value(page, channel.bar), aim);
-    assert.equal(await page.evaluate((id) => document.getElementById(id).getAttribute("aria-valuenow"), channel.bar), String(aim));
+    assert.equal(await value(page, channel), aim);
     // Done as the sentence says: so many Tabs from the bar reach 確定.
-    const presses = Number(told.match(/Tab を(\d+)回/)?.[1]);
+    const presses = Number(stage.heard.match(/Tab を(\d+)回/)?.[1]);
     for (let i = 0; i < presses; ++i) await page.press("Tab");
-    assert.equal(await focused(page), channel.confirm, `${presses} Tabs, as told: ${told}`);
+    assert.equal((await read(page)).focused, channel.confirm, `${presses} Tabs, as told: ${stage.heard}`);
     await page.press("Enter");
-    errors += await checkRow(page, channel, aim);
-    const next = channel.index < 2 ? channels[channel.index + 1].button : "Command6";
-    assert.equal(await focused(page), next, "the focus goes to the next step, never to ＥＮＤ");
+    const graded = await read(page);
+    errors += checkRow(graded, channel, aim, correct);
+    assert.equal(graded.focused, next(channel)?.button ?? roles.push, "the focus goes to the next step, never to ＥＮＤ");
     await page.press("Space");
   }
-  await checkScore(page, errors);
+  checkScore(await read(page), errors);
   await page.press("Shift+Tab");
-  assert.equal(await focused(page), "SaisokuteiButton");
+  assert.equal((await read(page)).focused, roles.remeasure);
   await page.press("Space");
-  assert.equal(await focused(page), "red");
-  assert.equal(await shown(page, "Label7"), false, "re-measure clears the results");
+  const again = await read(page);
+  assert.equal(again.focused, "red");
+  assert.equal(again.shown.Label7, false, "re-measure clears the results");
   assert.deepEqual(page.problems ?? [], []);
   await page.close();
 });
 
 // Moves a bar to a value with the pointer: the thumb dragged near it, then
 // the end arrows one step at a time.
-async function pointTo(page, bar, aim, press) {
-  const thumb = await page.box(`${byId(bar)} .thumb`);
-  const track = await page.box(`${byId(bar)} .track`);
+async function pointTo(page, channel, aim, press) {
+  const bar = byId(channel.bar);
+  const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
   const x = track.x + thumb.width / 2 + (aim / 255) * (track.width - thumb.width);
   await press.drag(thumb.x + thumb.width / 2, thumb.y + thumb.height / 2, x);
-  for (let now = await value(page, bar); now !== aim; now = await value(page, bar))
-    await press.tap(`${byId(bar)} .arrow.${now < aim ? "more" : "less"}`);
+  for (let now = await value(page, channel); now !== aim; now = await value(page, channel))
+    await press.tap(`${bar} .arrow.${now < aim ? "more" : "less"}`);
 }
 
 async function measureByPointer(page, press, eachPhase = async () => {}) {
-  await press.tap(byId("StartButton"));
+  await press.tap(byId(roles.start));
   let errors = 0;
   for (const channel of channels) {
     await eachPhase();
     // The button that opened the stage gave its bar the focus, with no
     // keyboard mark after a pointer's press.
-    const mark = await page.evaluate(() => [document.activeElement.id, document.activeElement.matches(":focus-visible")]);
-    assert.deepEqual(mark, [channel.bar, false]);
+    const stage = await read(page);
+    assert.deepEqual([stage.focused, stage.focusVisible], [channel.bar, false]);
     // The track steps by ten towards the press.
-    const before = await value(page, channel.bar);
     const track = await page.box(`${byId(channel.bar)} .track`);
     await press.tapAt(track.x + track.width - 2, track.y + track.height / 2);
-    assert.equal(await value(page, channel.bar), Math.min(255, before + 10));
-    const aim = aimFor(await target(page, channel.index), offsets[channel.index]);
-    await pointTo(page, channel.bar, aim, press);
+    assert.equal(await value(page, channel), Math.min(255, stage.value[channel.bar] + 10));
+    const aim = aimFor(targetOf(stage, channel), offsets[channel.index]);
+    await pointTo(page, channel, aim, press);
     await press.tap(byId(channel.confirm));
-    errors += await checkRow(page, channel, aim);
+    errors += checkRow(await read(page), channel, aim, targetOf(stage, channel));
     await eachPhase();
-    await press.tap(byId(channel.index < 2 ? channels[channel.index + 1].button : "Command6"));
+    await press.tap(byId(next(channel)?.button ?? roles.push));
   }
-  await checkScore(page, errors);
+  checkScore(await read(page), errors);
   await eachPhase();
 }
 
-// Every shown control where the design puts it, relative to the window, to 1 CSS px.
+// Every shown control where the design puts it, relative to the window, to
+// 1 CSS px, and the hint's words above its arrows.
 async function checkDesignedPlaces(page) {
-  const boxes = await page.evaluate(() => {
-    const window1 = document.getElementById("Form1").getBoundingClientRect();
-    return [...document.querySelectorAll("#Form1 [data-index]:not([hidden])")].map((element) => {
-      const box = element.getBoundingClientRect();
-      // A label the handlers moved has its new top as --top.
-      const moved = element.style.getPropertyValue("--top");
-      return [element.id, moved, box.left - window1.left, box.top - window1.top, box.width, box.height];
-    });
-  });
-  assert.ok(boxes.length >= 6);
-  // The hint's words end above its arrows.
+  const state = await read(page);
+  const shown = Object.keys(state.box).filter((id) => state.shown[id]);
+  assert.ok(shown.length >= 6);
+  for (const id of shown) {
+    const place = [...designed[id]];
+    if (state.box[id].moved) place[1] = Number(state.box[id].moved);
+    const off = state.box[id].at.map((each, i) => Math.abs(each - place[i]));
+    assert.ok(Math.max(...off) <= 1, `${id} stands at ${state.box[id].at.map(Math.round)}, designed ${place}`);
+  }
   const [words, arrow] = await page.evaluate(() => {
     const hint = document.querySelector('[id="Label21"]:not([hidden])');
     if (!hint) return [null, null];
@@ -166,38 +147,23 @@ async function checkDesignedPlaces(page) {
     return [bottom, hint.querySelector(".pointer").getBoundingClientRect().top];
   });
   if (words !== null) assert.ok(words <= arrow + 1, `the hint's words reach ${words}, its arrows start at ${arrow}`);
-  for (const [id, moved, ...box] of boxes) {
-    const place = [...designed[id]];
-    if (moved) place[1] = Number(moved);
-    const off = box.map((each, i) => Math.abs(each - place[i]));
-    assert.ok(Math.max(...off) <= 1, `${id} stands at ${box.map(Math.round)}, designed ${place}`);
-  }
 }
 
 test(`${engine}: a whole measurement by mouse at desktop size, every control in its designed place`, async () => {
   const page = await browser.open(server.url, { viewport: { width: 1280, height: 800 } });
-  const mouse = {
-    tap: (selector) => page.click(selector),
-    tapAt: (x, y) => page.clickAt(x, y),
-    drag: (x, y, to) => page.drag(x, y, to),
-  };
+  const mouse = { tap: (selector) => page.click(selector), tapAt: (x, y) => page.clickAt(x, y), drag: (x, y, to) => page.drag(x, y, to) };
   await checkDesignedPlaces(page);
   await measureByPointer(page, mouse, () => checkDesignedPlaces(page));
   assert.deepEqual(page.problems ?? [], []);
   await page.close();
 });
 
-const finger = (page) => ({
-  tap: (selector) => page.tap(selector),
-  tapAt: (x, y) => page.tapAt(x, y),
-  drag: (x, y, to) => page.touchDrag(x, y, to),
-});
-
 const noTouch = !browser.can.touch && `${engine} cannot be told its pointer is coarse`;
 
 test(`${engine}: a whole measurement by touch on a phone held upright, the thumb dragged`, { skip: noTouch }, async () => {
   const page = await browser.open(server.url, { viewport: { width: 360, height: 640 }, touch: true, scale: 2 });
-  await measureByPointer(page, finger(page));
+  const finger = { tap: (selector) => page.tap(selector), tapAt: (x, y) => page.tapAt(x, y), drag: (x, y, to) => page.touchDrag(x, y, to) };
+  await measureByPointer(page, finger);
   assert.deepEqual(page.problems ?? [], []);
   await page.close();
 });
@@ -285,42 +251,43 @@ for (const size of touchSizes) {
     const tapNear = async (x, y, did) => {
       const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
       await page.tapAt(x + dx, y + dy);
-      if (!(await did())) ++missed;
+      if (!did(await read(page))) ++missed;
     };
     const tapOn = async (selector, did) => {
       const box = await page.box(selector);
       await tapNear(box.x + box.width / 2, box.y + box.height / 2, did);
     };
-    const shows = (id) => () => shown(page, id);
+    const shows = (id) => (state) => state.shown[id];
     await eachPhase();
-    await tapOn(byId("StartButton"), shows("red"));
+    await tapOn(byId(roles.start), shows("red"));
     let errors = 0;
     for (const channel of channels) {
       await eachPhase();
-      const aim = aimFor(await target(page, channel.index), offsets[channel.index]);
+      const correct = targetOf(await read(page), channel);
+      const aim = aimFor(correct, offsets[channel.index]);
       const bar = byId(channel.bar);
-      for (let now = await value(page, channel.bar); now !== aim && missed === 0; now = await value(page, channel.bar)) {
+      for (let now = await value(page, channel); now !== aim && missed === 0; now = await value(page, channel)) {
         const more = aim > now;
+        const moved = (by) => (state) => state.value[channel.bar] === now + (more ? by : -by);
         // The track moves by ten towards the tap where it is wide enough to aim at.
         const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
         const room = more ? track.x + track.width - (thumb.x + thumb.width) : thumb.x - track.x;
         if (Math.abs(aim - now) >= 10 && room >= 48) {
           const x = more ? (thumb.x + thumb.width + track.x + track.width) / 2 : (track.x + thumb.x) / 2;
-          await tapNear(x, track.y + track.height / 2, async () => (await value(page, channel.bar)) === now + (more ? 10 : -10));
+          await tapNear(x, track.y + track.height / 2, moved(10));
         } else {
-          await tapOn(`${bar} .arrow.${more ? "more" : "less"}`, async () => (await value(page, channel.bar)) === now + (more ? 1 : -1));
+          await tapOn(`${bar} .arrow.${more ? "more" : "less"}`, moved(1));
         }
       }
       assert.equal(missed, 0, `a tap missed on the way to ${aim}`);
       await tapOn(byId(channel.confirm), shows(channel.confirmed));
-      errors += await checkRow(page, channel, aim);
+      errors += checkRow(await read(page), channel, aim, correct);
       await eachPhase();
-      const next = channel.index < 2 ? channels[channel.index + 1] : null;
-      await tapOn(byId(next ? next.button : "Command6"), shows(next ? next.bar : "Label20"));
+      await tapOn(byId(next(channel)?.button ?? roles.push), shows(next(channel)?.bar ?? roles.score));
     }
-    await checkScore(page, errors);
+    checkScore(await read(page), errors);
     await eachPhase();
-    await tapOn(byId("SaisokuteiButton"), shows("red"));
+    await tapOn(byId(roles.remeasure), shows("red"));
     assert.equal(missed, 0);
     t.diagnostic(`${name}: smallest target ${smallest} px; ${taps} taps off their aim, ${missed} missed`);
     assert.deepEqual(page.problems ?? [], []);
@@ -331,14 +298,13 @@ for (const size of touchSizes) {
 // A notch and a home indicator, as Chromium can be told of them: nothing of
 // the window lies under them, upright or on its side. The insets are deeper
 // than a phone's, so that a window merely centred would reach under them.
-test(`${engine}: the window keeps clear of a notch and a home indicator`, { skip: engine !== "chromium" && "only Chromium can be told of insets" }, async () => {
+test(`${engine}: the window keeps clear of a notch and a home indicator`, { skip: !browser.can.chromium && "only Chromium can be told of insets" }, async () => {
   for (const [viewport, insets] of [
     [{ width: 390, height: 844 }, { top: 120, bottom: 100, left: 0, right: 0 }],
     [{ width: 844, height: 390 }, { top: 0, bottom: 21, left: 150, right: 150 }],
   ]) {
     const page = await browser.open(server.url, { viewport, touch: true });
-    const cdp = await page.context.newCDPSession(page.page);
-    await cdp.send("Emulation.setSafeAreaInsetsOverride", { insets });
+    await (await page.cdp()).send("Emulation.setSafeAreaInsetsOverride", { insets });
     const box = await page.evaluate(() => {
       const { top, left, right } = document.getElementById("Form1").getBoundingClientRect();
       return { top, left, right, bottom: document.getElementById("EndButton").getBoundingClientRect().bottom };
