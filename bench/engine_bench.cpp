@@ -1,3 +1,4 @@
+#include "bench/workload.h"
 #include "measurement/measurement.h"
 
 #include <benchmark/benchmark.h>
@@ -6,16 +7,7 @@ namespace {
 
 using namespace tintora;
 
-// 20 moves of the stage's bar, as a user clicking arrows and the track.
-void move_bar(model::HScrollBar& bar)
-{
-    for (int i = 0; i < 20; ++i)
-        bar.Value = (bar.Value + (i % 2 == 0 ? 10 : 1)) % 256;
-}
-
-// One whole measurement: red, green and blue stages with 20 moves each, the
-// three confirmations, the score and re-measure (which opens the next red
-// stage, the same work as ＳＴＡＲＴ).
+// One whole measurement with 60 bar moves (workload.h).
 void BM_WholeMeasurement(benchmark::State& state)
 {
     model::Form1 form;
@@ -23,18 +15,8 @@ void BM_WholeMeasurement(benchmark::State& state)
     measurement::Measurement handlers(form, random);
     measurement::connect(form, handlers);
     form.button("StartButton").Click();
-    for (auto _ : state) {
-        move_bar(form.bar("red"));
-        form.button("Command1").Click();
-        form.button("GreenBottun").Click();
-        move_bar(form.bar("green"));
-        form.button("Command2").Click();
-        form.button("BlueBottun").Click();
-        move_bar(form.bar("blue"));
-        form.button("Command3").Click();
-        form.button("Command6").Click();
-        form.button("SaisokuteiButton").Click();
-    }
+    for (auto _ : state)
+        bench::whole_measurement(form);
     benchmark::DoNotOptimize(form.label("Label20").Caption.get().data());
 }
 BENCHMARK(BM_WholeMeasurement);

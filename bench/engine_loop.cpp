@@ -1,7 +1,9 @@
 // Whole measurements in the engine, timed by the program itself: built
 // natively and by Emscripten alike (Google Benchmark has no WebAssembly
 // build), so that the engine as WebAssembly can be set against the native
-// one. Prints "engine-measurement-ns MEDIAN" over its rounds.
+// one, on the workload the engine benchmark times (workload.h). Prints
+// "engine-measurement-ns MEDIAN" over its rounds.
+#include "bench/workload.h"
 #include "measurement/measurement.h"
 #include "measurement/random.h"
 #include "model/form1.h"
@@ -16,23 +18,15 @@ int main()
     using namespace tintora;
     model::Form1 form;
     measurement::ClockSeededRandom random;
-    measurement::Measurement run(form, random);
-    run.StartButton_Click();
-    auto const whole = [&run] {
-        run.Command1_Click();
-        run.GreenBottun_Click();
-        run.Command2_Click();
-        run.BlueBottun_Click();
-        run.Command3_Click();
-        run.Command6_Click();
-        run.SaisokuteiButton_Click();
-    };
+    measurement::Measurement handlers(form, random);
+    measurement::connect(form, handlers);
+    form.button("StartButton").Click();
     constexpr int per_round = 2000;
     std::array<double, 15> rounds {};
     for (auto& round : rounds) {
         auto const start = std::chrono::steady_clock::now();
         for (int i = 0; i < per_round; ++i)
-            whole();
+            bench::whole_measurement(form);
         std::chrono::duration<double, std::nano> const took = std::chrono::steady_clock::now() - start;
         round = took.count() / per_round;
     }

@@ -21,31 +21,18 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from checks import check, summary  # noqa: E402
 from screen import Screen, click, ink_against_background, running_openbox, window_id  # noqa: E402
+from tables import CHANNELS, MEASUREMENT, ROLES, centre, place  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
-START, END, PUSH = (484, 84), (544, 532), (184, 532)
-CONFIRM = {"R": (388, 364), "G": (388, 412), "B": (388, 460)}
-CHANNEL = {"G": (72, 408), "B": (72, 456)}
-TO_SCORE = [CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"], CONFIRM["B"], PUSH]
+# The controls whose captions must stand out, as the window shows them in
+# the red stage and once scored; and those the toolkit draws.
+RED_STAGE_CAPTIONS = ["Label3", "Label1(0)", "Label1(1)", "Label2(2)", "Label21", "RedBottun", "labelred", "Command1",
+                      ROLES["end"]]
+SCORED_CAPTIONS = ["Label16", "Label10", "Label12(0)", "Label12(1)", "Label24", ROLES["score"], ROLES["remeasure"]] + [
+    name for channel in CHANNELS for name in (channel["confirmed"], channel["correct"], channel["error"],
+                                              f"Label13({channel['index']})")]
+TOOLKIT_DRAWN = [ROLES["end"], "red"]
 
-# The boxes that hold a caption, in pixels of the client area: where each
-# control stands in the window as designed.
-RED_STAGE_CAPTIONS = {
-    "title": (104, 8, 425, 33), "Ａ": (200, 96, 41, 33), "Ｂ": (392, 96, 41, 33),
-    "method text": (120, 232, 385, 33), "fine-adjust hint": (104, 296, 217, 49),
-    "R": (48, 336, 49, 49), "red value": (296, 352, 65, 33), "red 確定": (360, 344, 57, 41), "ＥＮＤ": (504, 512, 81, 41),
-}
-# Each channel's row of results: the top of its labels, and the columns' left
-# and width.
-ROWS = {"red": 344, "green": 392, "blue": 440}
-COLUMNS = {"confirmed": (360, 57), "correct": (424, 57), "error": (488, 57), "mark": (552, 33)}
-SCORED_CAPTIONS = {
-    "確定値": (360, 312, 57, 25), "正解": (424, 312, 57, 25), "誤差": (488, 312, 57, 25), "判定": (544, 312, 49, 25),
-    "score caption": (24, 488, 224, 25), "score": (248, 496, 145, 57), "再測定": (416, 512, 81, 41),
-    **{f"{channel} {column}": (left, top, width, 33)
-       for channel, top in ROWS.items() for column, (left, width) in COLUMNS.items()},
-}
-TOOLKIT_DRAWN = {"ＥＮＤ": (504, 512, 81, 41), "red bar": (112, 352, 177, 25)}
 
 def start(tintora, env=None):
     process = subprocess.Popen([tintora], env={**os.environ, **(env or {})},
@@ -98,8 +85,9 @@ def window_manager(tintora, screen):
     ends_with_status_0(process, "the close box")
 
 
-def captions_stand_out(shot, boxes, theme):
-    for name, (x, y, w, h) in boxes.items():
+def captions_stand_out(shot, names, theme):
+    for name in names:
+        x, y, w, h = place(name)
         background, ink = ink_against_background(shot.crop((x, y, x + w, y + h)))
         check(ink >= 12, f"{theme}: {name} has {ink} pixels of ink against its background {background}")
 
@@ -116,21 +104,22 @@ def themes(tintora, screen, config):
     default_look = {}
     for theme, env, plugin in desktops:
         process, window = start(tintora, {**env, "QT_DEBUG_PLUGINS": "1"} if plugin else env)
-        click(window, *START)
+        click(window, *centre(ROLES["start"]))
         time.sleep(0.3)
         shot = screen.grab(window)
         captions_stand_out(shot, RED_STAGE_CAPTIONS, theme)
-        for name, (x, y, w, h) in TOOLKIT_DRAWN.items():
+        for name in TOOLKIT_DRAWN:
+            x, y, w, h = place(name)
             look = shot.crop((x, y, x + w, y + h)).tobytes()
             if plugin is None:
                 default_look[name] = look
             else:
                 check(look == default_look[name], f"{theme}: {name} looks as on the default desktop")
-        for point in TO_SCORE:
-            click(window, *point)
+        for name in MEASUREMENT[1:]:
+            click(window, *centre(name))
         time.sleep(0.3)
         captions_stand_out(screen.grab(window), SCORED_CAPTIONS, theme)
-        click(window, *END)
+        click(window, *centre(ROLES["end"]))
         errors = ends_with_status_0(process, f"{theme}: ＥＮＤ")
         if plugin:
             check(any("loaded library" in line and plugin in line for line in errors.splitlines()),
@@ -139,15 +128,18 @@ def themes(tintora, screen, config):
 
 def missing_font(tintora, fonts):
     """Only a font without Japanese characters is installed."""
-    latin = set(subprocess.run(["fc-list", "--format", "%{file}\n", ":lang=en"], capture_output=True, text=True).stdout.split())
-    japanese = set(subprocess.run(["fc-list", "--format", "%{file}\n", ":lang=ja"], capture_output=True, text=True).stdout.split())
-    font = sorted(latin - japanese)[0]
+    def fonts_for(language):
+        listed = subprocess.run(["fc-list", "--format", "%{file}\n", f":lang={language}"],
+                                capture_output=True, text=True)
+        return set(listed.stdout.split())
+    font = sorted(fonts_for("en") - fonts_for("ja"))[0]
     os.symlink(font, os.path.join(fonts, os.path.basename(font)))
     with open(os.path.join(fonts, "fonts.conf"), "w") as conf:
-        conf.write(f'<?xml version="1.0"?><fontconfig><dir>{fonts}</dir><cachedir>{fonts}/cache</cachedir></fontconfig>')
+        conf.write(f'<?xml version="1.0"?><fontconfig><dir>{fonts}</dir>'
+                   f'<cachedir>{fonts}/cache</cachedir></fontconfig>')
     process, window = start(tintora, {"FONTCONFIG_FILE": os.path.join(fonts, "fonts.conf")})
     check(window is not None, f"with only {os.path.basename(font)} installed, the window opens")
-    click(window, *END)
+    click(window, *centre(ROLES["end"]))
     lines = [line for line in ends_with_status_0(process, "ＥＮＤ").splitlines() if line.strip()]
     check(len(lines) == 1 and "fonts-ipafont-gothic" in lines[0], f"one line names the font package: {lines}")
 

@@ -14,30 +14,19 @@ from Xlib import X, display, protocol
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from screen import window_id, xdotool  # noqa: E402
+from tables import MEASUREMENT, ROLES, centre  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
-# Where the window's buttons lie, in pixels from the top-left of the client area.
-START, END = (484, 84), (544, 532)
-CONFIRM = {"R": (388, 364), "G": (388, 412), "B": (388, 460)}
-CHANNEL = {"G": (72, 408), "B": (72, 456)}
-PUSH = (184, 532)
-
-PHASES = [
-    ("before ＳＴＡＲＴ", []),
-    ("red stage", [START]),
-    ("red confirmed", [START, CONFIRM["R"]]),
-    ("green stage", [START, CONFIRM["R"], CHANNEL["G"]]),
-    ("green confirmed", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"]]),
-    ("blue stage", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"]]),
-    ("blue confirmed", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"], CONFIRM["B"]]),
-    ("scored", [START, CONFIRM["R"], CHANNEL["G"], CONFIRM["G"], CHANNEL["B"], CONFIRM["B"], PUSH]),
-]
+# Each phase of a measurement, by the buttons pressed to reach it.
+PHASES = [(name, MEASUREMENT[:count]) for count, name in enumerate([
+    "before ＳＴＡＲＴ", "red stage", "red confirmed", "green stage", "green confirmed", "blue stage", "blue confirmed",
+    "scored"])]
 
 REPORTS = ("AddressSanitizer", "LeakSanitizer", "runtime error:", "UndefinedBehaviorSanitizer")
 
 
-def click(point):
-    xdotool("mousemove", str(point[0]), str(point[1]), "click", "1")
+def click(name):
+    xdotool("mousemove", *centre(name), "click", "1")
     time.sleep(0.1)
 
 
@@ -47,7 +36,8 @@ def close_box(window):
     target = x.create_resource_object("window", window)
     protocols = x.intern_atom("WM_PROTOCOLS")
     delete = x.intern_atom("WM_DELETE_WINDOW")
-    event = protocol.event.ClientMessage(window=target, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
+    event = protocol.event.ClientMessage(window=target, client_type=protocols,
+                                         data=(32, [delete, X.CurrentTime, 0, 0, 0]))
     target.send_event(event, event_mask=X.NoEventMask)
     x.sync()  # a round trip: the server has taken the request when this returns
     x.close()
@@ -60,14 +50,14 @@ def run(tintora, phase, clicks, ending):
         process.kill()
         return f"{phase}, {ending}: the window did not open: {process.communicate()[1].strip()}"
     time.sleep(0.3)
-    for point in clicks:
-        click(point)
+    for name in clicks:
+        click(name)
     time.sleep(0.2)
     if process.poll() is not None:
         return f"{phase}, {ending}: the program ended before it was told to ({process.returncode})"
     started = time.monotonic()
     if ending == "ＥＮＤ":
-        xdotool("mousemove", str(END[0]), str(END[1]), "click", "1")
+        xdotool("mousemove", *centre(ROLES["end"]), "click", "1")
     else:
         close_box(window)
     try:

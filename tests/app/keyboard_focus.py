@@ -49,6 +49,7 @@ STEPS = [
     ("to ＥＮＤ", "ＥＮＤ"),
 ]
 
+
 def focused(app):
     return next((a.name for a in walk(app) if a.getState().contains(pyatspi.STATE_FOCUSED)), None)
 

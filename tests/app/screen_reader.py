@@ -20,6 +20,7 @@ from checks import check, exit_status, grade, summary, walk  # noqa: E402
 from session import private_runtime  # noqa: E402
 from xvfb import running_xvfb  # noqa: E402
 
+
 def wait_for(predicate, timeout=10.0):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:

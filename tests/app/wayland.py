@@ -20,6 +20,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../
 from checks import check, exit_status, summary  # noqa: E402
 from session import private_runtime  # noqa: E402
 
+
 def screenshot(folder, env):
     for old in glob.glob(os.path.join(folder, "*.png")):
         os.remove(old)

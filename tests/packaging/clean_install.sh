@@ -4,11 +4,10 @@
 # Xvfb of the host, checks that its window opens, and ends it with ＥＮＤ.
 # Needs root. Usage: clean_install.sh PACKAGE.deb
 set -euo pipefail
-source "$(dirname "$(readlink -f "$0")")/../support/xvfb.sh"
+here=$(dirname "$(readlink -f "$0")")
 deb=$(readlink -f "$1")
 root=$(mktemp -d /var/tmp/tintora-clean.XXXXXX)
 cleanup() {
-    stop_xvfb
     umount "$root/tmp/.X11-unix" 2>/dev/null || true
     umount "$root/proc" 2>/dev/null || true
     rm -rf --one-file-system "$root"
@@ -25,8 +24,8 @@ echo "== apt-get install ./$(basename "$deb")"
 chroot "$root" bash -c "apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq /tmp/$(basename "$deb") >/dev/null"
 chroot "$root" dpkg -l tintora | tail -1
 
-start_xvfb
-mkdir -p "$root/tmp/.X11-unix"
+# The X server the helper starts puts its socket here, where the chroot sees it.
+mkdir -p "$root/tmp/.X11-unix" /tmp/.X11-unix
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
-opens_and_ends chroot "$root" env DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb /usr/bin/tintora
+"$here/../support/screen.py" opens-and-ends chroot "$root" /usr/bin/tintora
 echo "clean install: PASS"

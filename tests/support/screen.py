@@ -1,9 +1,17 @@
+#!/usr/bin/python3
 """The real program on a desktop, for the scripts that test it from outside:
 a window manager on the private Xvfb, the program's window, clicks and keys
-as a user gives them, and what the screen shows."""
+as a user gives them, and what the screen shows.
+
+Run as a script, it checks that a program opens its window and ends with
+status 0 when ＥＮＤ is clicked, under an Xvfb of its own:
+
+    screen.py opens-and-ends COMMAND...
+"""
 import contextlib
 import os
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -120,3 +128,31 @@ def ink_against_background(image):
     colours = image.getcolors(image.width * image.height)
     background = max(colours)[1]
     return background, sum(count for count, colour in colours if contrast(colour, background) >= 3)
+
+
+def opens_and_ends(command):
+    """Starts the command, waits for its window, clicks ＥＮＤ and requires status 0."""
+    from tables import ROLES, centre
+    program = subprocess.Popen(command)
+    window = window_id(program)
+    if window is None:
+        program.kill()
+        print(f"FAIL: {' '.join(command)} opened no window")
+        return 1
+    time.sleep(0.5)
+    click(window, *centre(ROLES["end"]))
+    try:
+        status = program.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        program.kill()
+        status = "none, still running"
+    print(f"{' '.join(command)} opened its window and, at ＥＮＤ, ended with status {status}")
+    return 0 if status == 0 else 1
+
+
+if __name__ == "__main__":
+    from xvfb import running_xvfb
+    if sys.argv[1:2] != ["opens-and-ends"] or len(sys.argv) < 3:
+        raise SystemExit(__doc__)
+    with running_xvfb():
+        sys.exit(opens_and_ends(sys.argv[2:]))
