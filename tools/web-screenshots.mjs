@@ -7,8 +7,7 @@
 // the blue stage.
 // Usage: tools/web-screenshots.mjs [site folder] [output folder]
 // Needs the web tests' npm packages (tools/install-npm).
-import { serve } from "../tests/web/browser.mjs";
-import { launch } from "../tests/web/driver.mjs";
+import { launch, serve } from "../tests/web/driver.mjs";
 
 const site = process.argv[2] ?? "build/web/site";
 const out = process.argv[3] ?? "docs/screenshots";

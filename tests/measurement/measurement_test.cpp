@@ -2,6 +2,7 @@
 #include "measurement/numbers.h"
 #include "model/error.h"
 #include "tests/support/scripted_random.h"
+#include "tests/support/whole_measurement.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +25,8 @@ namespace {
         return names;
     }
 
-    Names operator+(Names a, Names const& b)
-    {
-        a.insert(b.begin(), b.end());
-        return a;
-    }
-
-    // Shown from ＳＴＡＲＴ on, whatever the phase.
-    Names const always = { "Label3", "EndButton", "Shape1", "Shape2", "Label1(0)", "Label1(1)" };
-    Names const red_stage
-        = always + Names { "Label2(2)", "Label21", "red", "labelred", "Command1", "RedBottun" };
-    Names const headings = { "Label10", "Label12(0)", "Label12(1)", "Label16" };
+    Names const red_stage = { "Label3", "EndButton", "Shape1", "Shape2", "Label1(0)", "Label1(1)",
+        "Label2(2)", "Label21", "red", "labelred", "Command1", "RedBottun" };
 
     class MeasurementTest : public ::testing::Test {
     protected:
@@ -50,82 +42,27 @@ namespace {
         Measurement measurement { form, random };
     };
 
+    // The handlers as the user's hands, with nothing between them and the model.
+    class ModelHands final : public check::Hands {
+    public:
+        explicit ModelHands(model::Form1& form)
+            : m_form(form)
+        {
+        }
+        void press(model::ButtonName button, bool /*by_key*/) override { m_form.button(button).Click(); }
+        void move(model::BarName bar, look::BarMove move, bool /*by_key*/) override
+        {
+            m_form.bar(bar).Value = look::value_after(move, m_form.bar(bar).Value);
+        }
+
+    private:
+        model::Form1& m_form;
+    };
+
     TEST_F(MeasurementTest, WholeMeasurementThenRemeasure)
     {
-        random.then({ 100, 40, 200 });
-        form.button("StartButton").Click();
-        EXPECT_EQ(visible_names(form), (red_stage));
-        EXPECT_EQ(random.reseeds, 3);
-        EXPECT_EQ(target_patch(), rgb(100, 40, 200));
-        EXPECT_EQ(test_patch(), rgb(150, 40, 200));
-        EXPECT_EQ(caption("Label4"), "100");
-        EXPECT_EQ(caption("labelred"), "150");
-        EXPECT_EQ(caption("labelgreen"), "40");
-        EXPECT_EQ(caption("labelblue"), "200");
-        EXPECT_EQ(form.label("Label21").Top.get(), 4440.0F);
-
-        form.bar("red").Value = 90;
-        EXPECT_EQ(caption("labelred"), "90");
-        EXPECT_EQ(test_patch(), rgb(90, 40, 200));
-
-        form.button("Command1").Click();
-        EXPECT_EQ(visible_names(form),
-            (always + headings
-                + Names { "Label17", "Label4", "Label7", "Label14(0)", "Label22", "GreenBottun" }));
-        EXPECT_EQ(caption("Label17"), "90");
-        EXPECT_EQ(caption("Label7"), "10");
-        EXPECT_EQ(form.label("Label21").Top.get(), 5160.0F);
-
-        random.then({ 30, 160, 70 });
-        form.button("GreenBottun").Click();
-        Names const red_done = always + headings + Names { "Label17", "Label4", "Label7", "Label14(0)" };
-        EXPECT_EQ(visible_names(form),
-            (red_done + Names { "Label2(2)", "Label21", "green", "labelgreen", "Command2", "GreenBottun" }));
-        EXPECT_EQ(target_patch(), rgb(30, 160, 70));
-        EXPECT_EQ(test_patch(), rgb(30, 150, 70));
-        EXPECT_EQ(caption("Label5"), "160");
-        EXPECT_EQ(caption("labelred"), "30") << "the hidden red bar holds the new target's red";
-        EXPECT_EQ(caption("Label17"), "90") << "the confirmed red is not touched";
-
-        form.bar("green").Value = 163;
-        form.button("Command2").Click();
-        Names const green_done = red_done + Names { "Label18", "Label5", "Label8", "Label13(1)" };
-        EXPECT_EQ(visible_names(form), (green_done + Names { "Label23", "BlueBottun" }));
-        EXPECT_EQ(caption("Label8"), "3");
-        EXPECT_EQ(form.label("Label21").Top.get(), 5880.0F);
-
-        random.then({ 5, 6, 0 });
-        form.button("BlueBottun").Click();
-        EXPECT_EQ(visible_names(form),
-            (green_done + Names { "Label2(2)", "Label21", "blue", "labelblue", "Command3", "BlueBottun" }));
-        EXPECT_EQ(test_patch(), rgb(5, 6, 150));
-
-        form.bar("blue").Value = 11;
-        form.button("Command3").Click();
-        Names const blue_done = green_done + Names { "Label19", "Label6", "Label9", "Label15(2)" };
-        EXPECT_EQ(visible_names(form), (blue_done + Names { "Label24", "Command6" }));
-        EXPECT_EQ(caption("Label9"), "11");
-        EXPECT_EQ(caption("Label19"), "11");
-        EXPECT_EQ(form.label("Label21").Top.get(), 5880.0F);
-
-        form.button("Command6").Click();
-        EXPECT_EQ(visible_names(form),
-            (blue_done + Names { "Label24", "Command6", "Label20", "SaisokuteiButton" }));
-        EXPECT_EQ(caption("Label20"), "76");
-        form.button("Command6").Click();
-        EXPECT_EQ(caption("Label20"), "76");
-
-        random.then({ 150, 255, 0 });
-        form.button("SaisokuteiButton").Click();
-        EXPECT_EQ(visible_names(form), (red_stage));
-        EXPECT_EQ(form.label("Label21").Top.get(), 4440.0F);
-        EXPECT_EQ(target_patch(), rgb(150, 255, 0));
-        EXPECT_EQ(test_patch(), target_patch()) << "a drawn red of 150 matches at once";
-        EXPECT_EQ(caption("Label4"), "150");
-        EXPECT_EQ(caption("labelgreen"), "255");
-        EXPECT_EQ(caption("labelblue"), "0");
-        EXPECT_EQ(caption("Label20"), "76") << "hidden results keep their text";
-        EXPECT_EQ(random.drawn(), 12U);
+        ModelHands hands(form);
+        check::play_whole_measurement(hands, check::ModelView(form), random, false);
     }
 
     TEST_F(MeasurementTest, ChannelButtonStartsItsStageAfresh)

@@ -25,6 +25,8 @@ public:
     virtual int value(model::BarName bar) const = 0;
     virtual model::Colour colour(model::ShapeName patch) const = 0;
     virtual double top(model::ControlId control) const = 0;
+    // The control with the keyboard's focus, where the edition has one.
+    virtual std::string focused() const { return {}; }
 };
 
 // What must hold after every user action, whatever came before: each value

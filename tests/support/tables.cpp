@@ -58,20 +58,23 @@ std::string tables()
         auto const& place = row.place;
         out << "    { \"name\": " << quoted(row.name) << ", \"kind\": \"" << kind_name(row.kind)
             << "\", \"caption\": " << quoted(row.caption) << ", \"tooltip\": " << quoted(row.tooltip)
-            << ", \"shown\": " << (row.visible ? "true" : "false") << ", \"place\": [" << look::pixels(place.left)
-            << ", " << look::pixels(place.top) << ", " << look::pixels(place.width) << ", "
-            << look::pixels(place.height) << "] }" << (i + 1 < model::control_table.size() ? ",\n" : "\n");
+            << ", \"shown\": " << (row.visible ? "true" : "false") << ", \"place\": ["
+            << look::pixels(place.left) << ", " << look::pixels(place.top) << ", "
+            << look::pixels(place.width) << ", " << look::pixels(place.height) << "] }"
+            << (i + 1 < model::control_table.size() ? ",\n" : "\n");
     }
     out << "  ],\n  \"channels\": [\n";
     for (auto const& channel : model::channels) {
         out << "    { \"name\": " << quoted(channel.name) << ", \"index\": " << channel.index
             << ", \"word\": " << quoted(look::channel_words[static_cast<std::size_t>(channel.index)])
-            << ", \"bar\": " << quoted(channel.bar.name()) << ", \"value\": " << quoted(channel.value_label.name())
+            << ", \"bar\": " << quoted(channel.bar.name())
+            << ", \"value\": " << quoted(channel.value_label.name())
             << ", \"button\": " << quoted(channel.channel_button.name())
             << ", \"confirm\": " << quoted(channel.confirm_button.name())
             << ", \"confirmed\": " << quoted(channel.confirmed_label.name())
             << ", \"correct\": " << quoted(channel.correct_label.name())
-            << ", \"error\": " << quoted(channel.error_label.name()) << " }" << (channel.index < 2 ? ",\n" : "\n");
+            << ", \"error\": " << quoted(channel.error_label.name()) << " }"
+            << (channel.index < 2 ? ",\n" : "\n");
     }
     out << "  ],\n  \"marks\": [";
     for (std::size_t i = 0; i < model::mark_arrays.size(); ++i)
@@ -79,7 +82,8 @@ std::string tables()
     out << "],\n  \"roles\": { \"title\": " << quoted(model::title_label.name())
         << ", \"testPatch\": " << quoted(model::test_patch.name())
         << ", \"targetPatch\": " << quoted(model::target_patch.name())
-        << ", \"start\": " << quoted(model::start_button.name()) << ", \"end\": " << quoted(model::end_button.name())
+        << ", \"start\": " << quoted(model::start_button.name())
+        << ", \"end\": " << quoted(model::end_button.name())
         << ", \"push\": " << quoted(model::score_button.name())
         << ", \"remeasure\": " << quoted(model::remeasure_button.name())
         << ", \"score\": " << quoted(model::score_label.name())
@@ -90,8 +94,8 @@ std::string tables()
     for (std::size_t i = 0; i < model::control_table.size(); ++i) {
         auto const spoken = look::spoken_of(i);
         out << "    " << quoted(model::control_table[i].name) << ": { \"name\": " << quoted(spoken.name)
-            << ", \"description\": " << quoted(spoken.description) << ", \"role\": " << quoted(spoken.role) << " }"
-            << (i + 1 < model::control_table.size() ? ",\n" : "\n");
+            << ", \"description\": " << quoted(spoken.description) << ", \"role\": " << quoted(spoken.role)
+            << " }" << (i + 1 < model::control_table.size() ? ",\n" : "\n");
     }
     out << "  }\n}\n";
     return out.str();

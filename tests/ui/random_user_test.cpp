@@ -1,8 +1,5 @@
-#include "look/look.h"
 #include "measurement/measurement.h"
-#include "tests/support/measurement_check.h"
-#include "ui/form_window.h"
-#include "ui/widgets.h"
+#include "tests/ui/window_view.h"
 
 #include <QApplication>
 #include <QKeySequence>
@@ -179,41 +176,6 @@ namespace {
         std::mt19937 m_rng;
         QColor m_last_target;
         int m_offset = 0;
-    };
-
-    // The window as the user sees it: its widgets, and the patches' pixels.
-    class WindowView final : public check::MeasurementView {
-    public:
-        explicit WindowView(FormWindow& window)
-            : m_window(window)
-        {
-        }
-        bool shown(model::ControlId control) const override { return widget(control)->isVisible(); }
-        std::string caption(model::LabelName label) const override
-        {
-            return dynamic_cast<QLabel*>(widget(label))->text().toStdString();
-        }
-        int value(model::BarName bar) const override
-        {
-            return dynamic_cast<QScrollBar*>(widget(bar))->value();
-        }
-        model::Colour colour(model::ShapeName patch) const override
-        {
-            auto const image = widget(patch)->grab().toImage();
-            auto const pixel = image.pixelColor(image.width() / 2, image.height() / 2);
-            return model::rgb(pixel.red(), pixel.green(), pixel.blue());
-        }
-        double top(model::ControlId control) const override
-        {
-            return widget(control)->y() * look::twips_per_pixel;
-        }
-
-    private:
-        QWidget* widget(model::ControlId control) const
-        {
-            return m_window.widget_of(m_window.form().control(control));
-        }
-        FormWindow& m_window;
     };
 
     TEST(RandomUser, NoSequenceOfEventsBreaksTheWindow)
