@@ -26,7 +26,7 @@ def medians(program, *extra):
 engine = medians(f"{build}/bench/engine_bench")
 widgets = medians(f"{build}/bench/ui_bench")
 startup = {}
-harness = [f"{here}/startup.py"]
+harness = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24 -noreset", f"{here}/startup.py"]
 programs = [f"{build}/bench/startup_probe", f"{build}/bench/baseline_window"]
 for command in ([*harness, "count", *programs], [*harness, "time", *programs, f"{build}/app/tintora", "21"]):
     for line in subprocess.run(command, check=True, capture_output=True, text=True).stdout.splitlines():

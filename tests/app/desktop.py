@@ -22,7 +22,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../
 from checks import check, summary  # noqa: E402
 from screen import Screen, click, ink_against_background, running_openbox, window_id  # noqa: E402
 from tables import CHANNELS, MEASUREMENT, ROLES, centre, place  # noqa: E402
-from xvfb import running_xvfb  # noqa: E402
 
 # The controls whose captions must stand out, as the window shows them in
 # the red stage and once scored; and those the toolkit draws.
@@ -149,7 +148,7 @@ def main():
     with tempfile.TemporaryDirectory() as scratch:
         os.environ["XDG_RUNTIME_DIR"] = scratch
         os.chmod(scratch, 0o700)
-        with running_xvfb("1024x768x24"), running_openbox():
+        with running_openbox():
             screen = Screen()
             try:
                 window_manager(tintora, screen)

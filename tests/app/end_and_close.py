@@ -15,7 +15,6 @@ from Xlib import X, display, protocol
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from screen import window_id, xdotool  # noqa: E402
 from tables import MEASUREMENT, ROLES, centre  # noqa: E402
-from xvfb import running_xvfb  # noqa: E402
 
 # Each phase of a measurement, by the buttons pressed to reach it.
 PHASES = [(name, MEASUREMENT[:count]) for count, name in enumerate([
@@ -81,9 +80,8 @@ def run(tintora, phase, clicks, ending):
 
 def main():
     tintora = os.path.abspath(sys.argv[1])
-    with running_xvfb():
-        failures = [f for phase, clicks in PHASES for ending in ("ＥＮＤ", "close")
-                    if (f := run(tintora, phase, clicks, ending))]
+    failures = [f for phase, clicks in PHASES for ending in ("ＥＮＤ", "close")
+                if (f := run(tintora, phase, clicks, ending))]
     runs = len(PHASES) * 2
     print(f"{runs - len(failures)} passed, {len(failures)} failed")
     for failure in failures:

@@ -8,10 +8,15 @@ Orca starts first, as on a desktop with the screen reader on. Checked in
 what it speaks: each stage's opening, each channel's result (confirmed value,
 correct value, error and mark), the score, flat review of the results, and
 that ＥＮＤ is never presented as focused because ＳＴＡＲＴ or a 確定 went
-away; ＥＮＤ then ends the program with status 0. Last, a program started
-before Orca must be found by it. Run it inside its own D-Bus session:
+away; ＥＮＤ then ends the program with status 0. After every step, where the
+focus stands, read off the accessibility bus: a button that opens a stage
+(ＳＴＡＲＴ, R, G, B, 再測定) gives it to the stage's bar, from which the Tabs
+the sentence names reach 確定; when a pressed button goes away, the focus
+goes to the next step's control, never to ＥＮＤ; where it stays, the focus
+stays on it. Last, a program started before Orca must be found by it. Run
+it on an X display of its own, inside its own D-Bus session:
 
-    dbus-run-session -- orca_speech.py TINTORA
+    xvfb-run -a dbus-run-session -- orca_speech.py TINTORA
 """
 import os
 import re
@@ -24,11 +29,12 @@ import threading
 import time
 import tty
 
+import pyatspi
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
-from checks import check, exit_status, grade, summary  # noqa: E402
+from checks import check, exit_status, grade, summary, walk  # noqa: E402
 from screen import running_openbox, window_id, xdotool  # noqa: E402
 from session import private_runtime  # noqa: E402
-from xvfb import running_xvfb  # noqa: E402
 
 RESULT = re.compile(r"(赤|緑|青) 確定値 (\d+) 正解 (\d+) 誤差 (\d+) 判定 (◎|○|△)")
 SCORE = re.compile(r"点数 (マイナス)?(\d+)")
@@ -128,9 +134,24 @@ class Orca:
 
 
 class Keyboard:
+    """The keys, what Orca speaks after each, and where the focus then
+    stands, as the accessibility bus tells it."""
+
     def __init__(self, orca, window):
         self.orca = orca
         self.window = window
+        self.app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "tintora"), None)
+
+    def focused(self):
+        return next((a.name for a in walk(self.app) if a.getState().contains(pyatspi.STATE_FOCUSED)), None)
+
+    def focus_is(self, expected, step):
+        """Checks where the focus stands once the window has handled the keys."""
+        for _ in range(20):
+            if (now := self.focused()) == expected:
+                break
+            time.sleep(0.05)
+        check(now == expected, f"{step}: the focus is on {expected} ({now})")
 
     def press(self, key, until, timeout=10):
         xdotool("key", "--window", self.window, key)
@@ -186,27 +207,49 @@ def measurement(orca, tintora):
         check(orca.wait_for(lambda spoken: any(s.startswith("ＥＮＤ") for s in spoken), 20) is not None,
               "Orca presents the window and the focus on ＥＮＤ")
         keys = Keyboard(orca, window)
+        keys.focus_is("ＥＮＤ", "at opening")
         check(keys.tab_to("ＳＴＡＲＴ"), "Tab reaches ＳＴＡＲＴ")
         presses = stage(keys, "space", "赤", "ＳＴＡＲＴ")
-        for key in ("Right", "Right", "Right"):
-            keys.press(key, lambda s: s.startswith("15"))
+        keys.focus_is("赤", "ＳＴＡＲＴ")
+        for tabs, again in ((2, "R"), (0, None)):
+            for key in ("Right", "Right", "Right"):
+                keys.press(key, lambda s: s.startswith("15"))
+            keys.focus_is("赤", "Right")
+            if again:
+                # The channel's button starts the stage afresh, the focus on its bar.
+                for _ in range(tabs):
+                    keys.press("Tab", lambda s: s and not s.startswith("tab"), 5)
+                keys.focus_is(again, f"{tabs} Tabs from the bar")
+                presses = stage(keys, "space", "赤", again)
+                keys.focus_is("赤", again)
         follow_to_confirm(keys, presses, "赤")
         errors = [confirm(keys, "space", "赤", 153)]
+        keys.focus_is("G", "赤 確定")
         # G and B give the focus to their bar: the keys move it at once.
         presses = stage(keys, "space", "緑", "G")
         heard = keys.press("Page_Down", lambda s: s.startswith("160"))
         check(any(s.startswith("160") for s in heard), f"G leaves the focus on the green bar: {heard}")
+        keys.focus_is("緑", "Page_Down")
         follow_to_confirm(keys, presses, "緑")
         errors.append(confirm(keys, "Return", "緑", 160))
+        keys.focus_is("B", "緑 確定")
         presses = stage(keys, "Return", "青", "B")
+        for _ in range(2):
+            keys.press("Tab", lambda s: s and not s.startswith("tab"), 5)
+        keys.focus_is("B", "2 Tabs from the bar")
+        presses = stage(keys, "Return", "青", "B again")
         heard = keys.press("End", lambda s: s.startswith("255"))
         check(any(s.startswith("255") for s in heard), f"B leaves the focus on the blue bar: {heard}")
+        keys.focus_is("青", "End")
         follow_to_confirm(keys, presses, "青")
         errors.append(confirm(keys, "space", "青", 255))
-        heard = keys.press("space", lambda s: SCORE.search(s) is not None)
-        found = next((SCORE.search(s) for s in heard if SCORE.search(s)), None)
-        score = (-1 if found and found.group(1) else 1) * int(found.group(2)) if found else None
-        check(score == 100 - sum(errors), f"PUSH: Orca speaks the score {score}, 100 less the errors {errors}: {heard}")
+        keys.focus_is("PUSH", "青 確定")
+        for press in ("PUSH", "PUSH again"):
+            heard = keys.press("space", lambda s: SCORE.search(s) is not None)
+            found = next((SCORE.search(s) for s in heard if SCORE.search(s)), None)
+            score = (-1 if found and found.group(1) else 1) * int(found.group(2)) if found else None
+            check(score == 100 - sum(errors), f"{press}: Orca speaks the score {score}, 100 less the errors {errors}")
+            keys.focus_is("PUSH", press)
         review = []
         for _ in range(6):
             review += keys.press("KP_Home", lambda s: bool(s), 3)
@@ -215,6 +258,7 @@ def measurement(orca, tintora):
         print("     flat review:", review)
         check(keys.tab_to("再測定"), "Tab reaches 再測定")
         stage(keys, "space", "赤", "再測定")
+        keys.focus_is("赤", "再測定")
         check(keys.tab_to("ＥＮＤ"), "Tab reaches ＥＮＤ")
         xdotool("key", "--window", window, "space")
         status = exit_status(program)
@@ -256,7 +300,7 @@ def main():
     signal.alarm(200)
     os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
     with tempfile.TemporaryDirectory() as scratch:
-        with running_xvfb("1024x768x24"), private_runtime(), running_openbox():
+        with private_runtime(), running_openbox():
             orca = Orca(os.path.join(scratch, "first"))
             try:
                 measurement(orca, tintora)

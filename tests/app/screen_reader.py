@@ -1,12 +1,13 @@
 #!/usr/bin/python3
-"""Works the real tintora as a screen reader does, through AT-SPI, under Xvfb.
+"""Works the real tintora as a screen reader does, through AT-SPI.
 
 Reads the shown controls and their names, presses buttons through their
 accessible action, sets the bars through their accessible value, and checks
 the texts of each step against the grading and score rules: one whole
-measurement and a re-measure. Run it inside its own D-Bus session:
+measurement and a re-measure. Run it on an X display of its own, inside its
+own D-Bus session:
 
-    dbus-run-session -- screen_reader.py TINTORA
+    xvfb-run -a dbus-run-session -- screen_reader.py TINTORA
 """
 import os
 import subprocess
@@ -18,7 +19,6 @@ import pyatspi
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
 from checks import check, exit_status, grade, summary, walk  # noqa: E402
 from session import private_runtime  # noqa: E402
-from xvfb import running_xvfb  # noqa: E402
 
 
 def wait_for(predicate, timeout=10.0):
@@ -119,7 +119,7 @@ def work_through(window):
 def main():
     tintora = os.path.abspath(sys.argv[1])
     os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    with running_xvfb(), private_runtime():
+    with private_runtime():
         desktop = pyatspi.Registry.getDesktop(0)  # starts the registry before the program registers
         program = subprocess.Popen([tintora])
         try:

@@ -17,7 +17,6 @@ sys.path.insert(0, os.path.join(here, "../support"))
 from checks import check, summary  # noqa: E402
 from screen import window_id, xdotool  # noqa: E402
 from tables import CHANNELS, MEASUREMENT, ROLES, bar_part, centre  # noqa: E402
-from xvfb import running_xvfb  # noqa: E402
 
 
 def click(point, pause=1.5):
@@ -28,24 +27,23 @@ def click(point, pause=1.5):
 def main():
     tintora = os.path.abspath(sys.argv[1])
     log = sys.argv[2] if len(sys.argv) > 2 else tempfile.mkstemp(suffix=".valgrind.log")[1]
-    with running_xvfb():
-        program = subprocess.Popen(["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
-                                    "--errors-for-leak-kinds=none", f"--suppressions={here}/valgrind.supp",
-                                    "--num-callers=30", f"--log-file={log}", tintora])
-        if window_id(program, timeout=60) is None:
-            program.kill()
-            check(False, "a window under valgrind")
-            return summary()
-        time.sleep(2)
-        # Each stage's bar is moved by its track and an arrow before its 確定.
-        moves = {channel["confirm"]: channel["bar"] for channel in CHANNELS}
-        for name in MEASUREMENT + [ROLES["remeasure"]]:
-            if name in moves:
-                click(bar_part(moves[name], "track more"))
-                click(bar_part(moves[name], "more"))
-            click(centre(name))
-        click(centre(ROLES["end"]), 0)
-        status = program.wait(timeout=120)
+    program = subprocess.Popen(["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kinds=definite",
+                                "--errors-for-leak-kinds=none", f"--suppressions={here}/valgrind.supp",
+                                "--num-callers=30", f"--log-file={log}", tintora])
+    if window_id(program, timeout=60) is None:
+        program.kill()
+        check(False, "a window under valgrind")
+        return summary()
+    time.sleep(2)
+    # Each stage's bar is moved by its track and an arrow before its 確定.
+    moves = {channel["confirm"]: channel["bar"] for channel in CHANNELS}
+    for name in MEASUREMENT + [ROLES["remeasure"]]:
+        if name in moves:
+            click(bar_part(moves[name], "track more"))
+            click(bar_part(moves[name], "more"))
+        click(centre(name))
+    click(centre(ROLES["end"]), 0)
+    status = program.wait(timeout=120)
     text = open(log).read()
     errors = re.findall(r"ERROR SUMMARY: (\d+) errors", text)
     # A definitely lost block counts against the program when its stack

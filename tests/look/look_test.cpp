@@ -84,24 +84,6 @@ namespace {
         }
     }
 
-    TEST(Tables, MarksShareOneCellAndConfirmedValuesStandInTheirButtonsPlace)
-    {
-        model::Form1 form;
-        for (auto const& channel : model::channels) {
-            SCOPED_TRACE(std::string(channel.name));
-            auto const& cell = form.array(model::mark_arrays[0]).Item(channel.index).place();
-            for (auto const array : model::mark_arrays) {
-                auto const& mark = form.array(array).Item(channel.index).place();
-                EXPECT_EQ(std::tie(mark.left, mark.top, mark.width, mark.height),
-                    std::tie(cell.left, cell.top, cell.width, cell.height));
-            }
-            auto const& button = channel.confirm_button.row().place;
-            auto const& confirmed = channel.confirmed_label.row().place;
-            EXPECT_EQ(std::tie(confirmed.left, confirmed.top, confirmed.width),
-                std::tie(button.left, button.top, button.width));
-        }
-    }
-
     TEST(Tables, OnlyButtonsAndBarsAreTabStopsEachOnceInRisingOrder)
     {
         std::set<std::size_t> stops;

@@ -5,7 +5,8 @@
 # with apt-get, starts the installed tintora and removes the package again.
 # Usage: check_package.sh PACKAGE.deb [--install]
 set -euo pipefail
-opens_and_ends="$(dirname "$(readlink -f "$0")")/../support/screen.py opens-and-ends"
+here=$(dirname "$(readlink -f "$0")")
+opens_and_ends() { QT_QPA_PLATFORM=xcb xvfb-run -a "$here/../support/screen.py" opens-and-ends "$@"; }
 deb=$(readlink -f "$1")
 install=${2:-}
 fail() { echo "FAIL: $*"; exit 1; }
@@ -44,12 +45,12 @@ desktop-file-validate "$stage/usr/share/applications/org.tintora.Tintora.desktop
 appstreamcli validate --no-net "$stage/usr/share/metainfo/org.tintora.Tintora.metainfo.xml"
 file "$stage/usr/share/icons/hicolor/48x48/apps/org.tintora.Tintora.png" | grep -q "48 x 48" || fail "the 48-pixel icon is not 48 pixels"
 
-$opens_and_ends "$stage/usr/bin/tintora"
+opens_and_ends "$stage/usr/bin/tintora"
 
 if [ "$install" = "--install" ]; then
     echo "== apt-get install"
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-    $opens_and_ends /usr/bin/tintora
+    opens_and_ends /usr/bin/tintora
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq tintora >/dev/null
     echo "installed, started and removed again"
 fi

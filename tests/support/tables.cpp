@@ -1,114 +1,100 @@
 // Writes the window's tables as JSON, for the tests that drive an edition
 // from outside (the real programs, the page in a browser), so that they aim
 // at the controls and read them by the tables rather than by copies:
-//   controls   every control: name, kind, caption, tooltip, whether it
-//              shows at opening, and its designed place in pixels at 96 dpi
-//   channels   the channel table, by role
-//   marks      the arrays of the marks, ◎ ○ △
-//   roles      the controls with a role of their own
-//   tabStops   the focus order
-//   spoken     what a screen reader is told of each control
+// controls (name, kind, caption, tooltip, shown at opening, designed place
+// in pixels at 96 dpi, and what a screen reader is told of it), channels
+// (the channel table by role), marks (the arrays ◎ ○ △), roles and tabStops.
 // Usage: tintora_tables FILE
 #include "look/look.h"
 #include "look/spoken.h"
 #include "model/channels.h"
 
-#include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
 using namespace tintora;
+using Field = std::pair<std::string_view, std::string>;
 
 std::string quoted(std::string_view text)
 {
     std::string out = "\"";
-    for (char const c : text) {
-        if (c == '"' || c == '\\')
-            out += '\\';
-        out += c;
-    }
+    for (char const c : text)
+        out += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
     return out + "\"";
 }
 
-char const* kind_name(model::Kind kind)
+// A JSON object of fields whose values are JSON already, or a list of values.
+std::string object(std::initializer_list<Field> fields, char open = '{', char close = '}')
 {
-    switch (kind) {
-    case model::Kind::Label:
-        return "label";
-    case model::Kind::CommandButton:
-        return "button";
-    case model::Kind::HScrollBar:
-        return "bar";
-    case model::Kind::Shape:
-        return "shape";
-    }
-    return "";
+    std::string out(1, open);
+    for (auto const& [name, value] : fields)
+        out += (out.size() > 1 ? ", " : "") + (name.empty() ? "" : quoted(name) + ": ") + value;
+    return out + close;
+}
+
+template <typename Items, typename Write>
+std::string list(Items const& items, Write const& write)
+{
+    std::string out = "[\n    ";
+    for (auto const& item : items)
+        out += (out.size() > 6 ? ",\n    " : "") + write(item);
+    return out + "\n  ]";
 }
 
 std::string tables()
 {
-    std::ostringstream out;
-    out << "{\n  \"controls\": [\n";
-    for (std::size_t i = 0; i < model::control_table.size(); ++i) {
-        auto const& row = model::control_table[i];
-        auto const& place = row.place;
-        out << "    { \"name\": " << quoted(row.name) << ", \"kind\": \"" << kind_name(row.kind)
-            << "\", \"caption\": " << quoted(row.caption) << ", \"tooltip\": " << quoted(row.tooltip)
-            << ", \"shown\": " << (row.visible ? "true" : "false") << ", \"place\": ["
-            << look::pixels(place.left) << ", " << look::pixels(place.top) << ", "
-            << look::pixels(place.width) << ", " << look::pixels(place.height) << "] }"
-            << (i + 1 < model::control_table.size() ? ",\n" : "\n");
-    }
-    out << "  ],\n  \"channels\": [\n";
-    for (auto const& channel : model::channels) {
-        out << "    { \"name\": " << quoted(channel.name) << ", \"index\": " << channel.index
-            << ", \"word\": " << quoted(look::channel_words[static_cast<std::size_t>(channel.index)])
-            << ", \"bar\": " << quoted(channel.bar.name())
-            << ", \"value\": " << quoted(channel.value_label.name())
-            << ", \"button\": " << quoted(channel.channel_button.name())
-            << ", \"confirm\": " << quoted(channel.confirm_button.name())
-            << ", \"confirmed\": " << quoted(channel.confirmed_label.name())
-            << ", \"correct\": " << quoted(channel.correct_label.name())
-            << ", \"error\": " << quoted(channel.error_label.name()) << " }"
-            << (channel.index < 2 ? ",\n" : "\n");
-    }
-    out << "  ],\n  \"marks\": [";
-    for (std::size_t i = 0; i < model::mark_arrays.size(); ++i)
-        out << (i ? ", " : "") << quoted(model::array_names.names[model::mark_arrays[i].slot()]);
-    out << "],\n  \"roles\": { \"title\": " << quoted(model::title_label.name())
-        << ", \"testPatch\": " << quoted(model::test_patch.name())
-        << ", \"targetPatch\": " << quoted(model::target_patch.name())
-        << ", \"start\": " << quoted(model::start_button.name())
-        << ", \"end\": " << quoted(model::end_button.name())
-        << ", \"push\": " << quoted(model::score_button.name())
-        << ", \"remeasure\": " << quoted(model::remeasure_button.name())
-        << ", \"score\": " << quoted(model::score_label.name())
-        << ", \"hint\": " << quoted(model::fine_adjust_hint.name()) << " },\n  \"tabStops\": [";
-    for (std::size_t i = 0; i < look::tab_stops.size(); ++i)
-        out << (i ? ", " : "") << quoted(look::tab_stops[i].control.name());
-    out << "],\n  \"spoken\": {\n";
-    for (std::size_t i = 0; i < model::control_table.size(); ++i) {
-        auto const spoken = look::spoken_of(i);
-        out << "    " << quoted(model::control_table[i].name) << ": { \"name\": " << quoted(spoken.name)
-            << ", \"description\": " << quoted(spoken.description) << ", \"role\": " << quoted(spoken.role)
-            << " }" << (i + 1 < model::control_table.size() ? ",\n" : "\n");
-    }
-    out << "  }\n}\n";
-    return out.str();
+    constexpr std::string_view kinds[] = { "label", "button", "bar", "shape" };
+    auto const px = [](int twips) { return std::to_string(look::pixels(twips)); };
+    std::size_t index = 0;
+    auto const control = [&](model::ControlRow const& row) {
+        auto const spoken = look::spoken_of(index++);
+        auto const& p = row.place;
+        return object({ { "name", quoted(row.name) }, { "kind", quoted(kinds[static_cast<int>(row.kind)]) },
+            { "caption", quoted(row.caption) }, { "tooltip", quoted(row.tooltip) },
+            { "shown", row.visible ? "true" : "false" },
+            { "place",
+                object({ { "", px(p.left) }, { "", px(p.top) }, { "", px(p.width) }, { "", px(p.height) } },
+                    '[', ']') },
+            { "spoken",
+                object({ { "name", quoted(spoken.name) }, { "description", quoted(spoken.description) },
+                    { "role", quoted(spoken.role) } }) } });
+    };
+    auto const channel = [](model::Channel const& c) {
+        return object({ { "name", quoted(c.name) }, { "index", std::to_string(c.index) },
+            { "word", quoted(look::channel_words[static_cast<std::size_t>(c.index)]) },
+            { "bar", quoted(c.bar.name()) }, { "value", quoted(c.value_label.name()) },
+            { "button", quoted(c.channel_button.name()) }, { "confirm", quoted(c.confirm_button.name()) },
+            { "confirmed", quoted(c.confirmed_label.name()) }, { "correct", quoted(c.correct_label.name()) },
+            { "error", quoted(c.error_label.name()) } });
+    };
+    return "{\n  \"controls\": " + list(model::control_table, control)
+        + ",\n  \"channels\": " + list(model::channels, channel) + ",\n  \"marks\": "
+        + list(
+            model::mark_arrays, [](model::ArrayName a) { return quoted(model::array_names.names[a.slot()]); })
+        + ",\n  \"tabStops\": "
+        + list(look::tab_stops, [](look::TabStop s) { return quoted(s.control.name()); }) + ",\n  \"roles\": "
+        + object({ { "title", quoted(model::title_label.name()) },
+            { "testPatch", quoted(model::test_patch.name()) },
+            { "targetPatch", quoted(model::target_patch.name()) },
+            { "start", quoted(model::start_button.name()) }, { "end", quoted(model::end_button.name()) },
+            { "push", quoted(model::score_button.name()) },
+            { "remeasure", quoted(model::remeasure_button.name()) },
+            { "score", quoted(model::score_label.name()) },
+            { "hint", quoted(model::fine_adjust_hint.name()) } })
+        + "\n}\n";
 }
 
 }
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tintora_tables FILE\n");
+    if (argc != 2)
         return 2;
-    }
     std::ofstream(argv[1]) << tables();
     return 0;
 }

@@ -203,15 +203,6 @@ namespace {
         EXPECT_EQ(QCoreApplication::exec(), 0);
     }
 
-    TEST_F(WindowTest, ClosingTheWindowEndsTheProgram)
-    {
-        random->then({ 9, 9, 9 });
-        click("StartButton");
-        QTimer::singleShot(0, [this] { window->close(); });
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
-        EXPECT_EQ(QCoreApplication::exec(), 0);
-    }
-
     // What assistive technology reads is what the window's words say: each
     // control's name (its caption, its channel or its letter), description
     // and caption as read; a hidden label reads nothing. Bars tell and take

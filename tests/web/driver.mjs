@@ -3,20 +3,23 @@
 //   chromium  Debian's Chromium, through puppeteer-core over CDP,
 //   firefox   Debian's Firefox ESR, through puppeteer-core over WebDriver BiDi,
 //   webkit    WebKitGTK's MiniBrowser, through WebKitWebDriver (W3C
-//             WebDriver), on an Xvfb of its own, since MiniBrowser needs a
-//             display.
+//             WebDriver, by selenium-webdriver), on the X display the test
+//             is run on (xvfb-run), since MiniBrowser needs one.
 // The engine is named by TINTORA_ENGINE (chromium where unset). An engine
 // says what it can be asked for (can), and a test skips what it cannot; a
 // page's problems (console errors and warnings, uncaught exceptions) are
 // null where the driver cannot read the console. The site the tests run
 // against is served here too, as a static host serves it.
-import { spawn } from "node:child_process";
 import { readFile, writeFile } from "node:fs/promises";
 import { createServer } from "node:http";
-import { createServer as createNetServer } from "node:net";
 import { extname, join, normalize } from "node:path";
 import { gzipSync } from "node:zlib";
 import puppeteer from "puppeteer-core";
+import { By, Capabilities, Key, Origin, WebDriver } from "selenium-webdriver";
+import { Executor, HttpClient } from "selenium-webdriver/http/index.js";
+import input from "selenium-webdriver/lib/input.js";
+import portprober from "selenium-webdriver/net/portprober.js";
+import remote from "selenium-webdriver/remote/index.js";
 
 export const engine = process.env.TINTORA_ENGINE ?? "chromium";
 // The built site, named by the test that runs the script.
@@ -310,59 +313,49 @@ async function firefox() {
   };
 }
 
-// W3C WebDriver, as WebKit's drivers speak it.
-const keyCodes = {
-  Tab: "\uE004", Shift: "\uE008", Enter: "\uE007", Space: "\uE00D", PageUp: "\uE00E", PageDown: "\uE00F",
-  End: "\uE010", Home: "\uE011", ArrowLeft: "\uE012", ArrowUp: "\uE013", ArrowRight: "\uE014", ArrowDown: "\uE015",
-};
+// A page that a W3C WebDriver server shows, as WebKit's drivers do, driven
+// through selenium-webdriver: a mouse, or a finger where the browser has one.
+const key = (name) => Key[name.replace(/([a-z])([A-Z])/g, "$1_$2").toUpperCase()];
 
 class WebDriverPage extends Page {
-  constructor(session, pointerType) {
+  constructor(driver, pointerType) {
     super();
-    this.session = session;
-    this.pointerType = pointerType;
+    this.driver = driver;
+    this.pointer = new input.Pointer(pointerType, pointerType);
     this.problems = null;
-    this.close = () => session.close();
+    this.close = () => driver.quit();
   }
 
-  call(method, path, body) {
-    return this.session.call(method, path, body);
-  }
-  async goto(url) {
-    await this.call("POST", "/url", { url });
+  goto(url) {
+    return this.driver.get(url);
   }
   evaluate(fn, arg) {
-    return this.call("POST", "/execute/sync", { script: `return (${fn}).apply(null, arguments);`, args: [arg ?? null] });
+    return this.driver.executeScript(`return (${fn}).apply(null, arguments);`, arg ?? null);
   }
-  actions(type, list, parameters) {
-    return this.call("POST", "/actions", {
-      actions: [{ type, id: type === "key" ? "keyboard" : this.pointerType, ...(parameters ? { parameters } : {}), actions: list }],
-    });
+  async press(keys) {
+    const codes = keys.split("+").map(key);
+    const actions = this.driver.actions({ async: true });
+    for (const code of codes) actions.keyDown(code);
+    for (const code of codes.reverse()) actions.keyUp(code);
+    await actions.perform();
   }
-  async press(key) {
-    const codes = key.split("+").map((each) => keyCodes[each] ?? each);
-    await this.actions("key", [
-      ...codes.map((value) => ({ type: "keyDown", value })),
-      ...codes.reverse().map((value) => ({ type: "keyUp", value })),
-    ]);
-  }
-  pointer(list) {
-    return this.actions("pointer", list, { pointerType: this.pointerType });
-  }
-  at(x, y) {
-    return { type: "pointerMove", x: Math.round(x), y: Math.round(y), origin: "viewport", duration: 0 };
+  // The pointer's steps, one after the other: ["move", x, y], ["down"], ["up"].
+  act(...steps) {
+    const moves = steps.map(([what, x, y]) =>
+      what === "move" ? this.pointer.move({ x: Math.round(x), y: Math.round(y), origin: Origin.VIEWPORT }) : this.pointer[what === "down" ? "press" : "release"]());
+    return this.driver.actions({ async: true }).insert(this.pointer, ...moves).perform();
   }
   clickAt(x, y) {
-    return this.pointer([this.at(x, y), { type: "pointerDown", button: 0 }, { type: "pointerUp", button: 0 }]);
+    return this.act(["move", x, y], ["down"], ["up"]);
   }
   mouseDown(x, y) {
-    return this.pointer([this.at(x, y), { type: "pointerDown", button: 0 }]);
+    return this.act(["move", x, y], ["down"]);
   }
   mouseMove(x, y) {
-    return this.pointer([this.at(x, y)]);
+    return this.act(["move", x, y]);
   }
   mouseUp(x, y) {
-    return this.pointer([this.at(x, y), { type: "pointerUp", button: 0 }]);
+    return this.act(["move", x, y], ["up"]);
   }
   async tapAt(x, y) {
     await pause(fingerPaceMs);
@@ -370,91 +363,39 @@ class WebDriverPage extends Page {
   }
   async touchStart(x, y) {
     await this.mouseDown(x, y);
-    return { move: (toX, toY = y) => this.mouseMove(toX, toY), end: () => this.pointer([{ type: "pointerUp", button: 0 }]) };
+    return { move: (toX, toY = y) => this.mouseMove(toX, toY), end: () => this.act(["up"]) };
   }
   // The engine's own accessibility: the computed role and label of each
   // element in the window that is not hidden.
   async byRole(role, name) {
-    const found = await this.call("POST", "/elements", { using: "css selector", value: "#Form1 [id]:not([hidden]), #Form1 [id]:not([hidden]) *" });
-    for (const element of found) {
-      const id = Object.values(element)[0];
-      if ((await this.call("GET", `/element/${id}/computedrole`)) !== role) continue;
-      if ((await this.call("GET", `/element/${id}/computedlabel`)) !== name) continue;
-      return this.call("GET", `/element/${id}/attribute/id`);
+    for (const element of await this.driver.findElements(By.css("#Form1 [id]:not([hidden]), #Form1 [id]:not([hidden]) *"))) {
+      if ((await element.getAriaRole()) === role && (await element.getAccessibleName()) === name) return element.getAttribute("id");
     }
     return "";
   }
   reloadPage() {
-    return this.call("POST", "/refresh");
+    return this.driver.navigate().refresh();
   }
   async screenshot(path) {
-    await writeFile(path, Buffer.from(await this.call("GET", "/screenshot"), "base64"));
+    await writeFile(path, Buffer.from(await this.driver.takeScreenshot(), "base64"));
   }
 }
 
-async function freePort() {
-  const server = createNetServer();
-  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-  const { port } = server.address();
-  await new Promise((resolve) => server.close(resolve));
-  return port;
-}
-
-// An X server of its own, on a display it picks and says once it answers.
-async function startXvfb() {
-  const xvfb = spawn("Xvfb", ["-displayfd", "3", "-screen", "0", "1600x1200x24", "-nolisten", "tcp", "-noreset"], {
-    stdio: ["ignore", "ignore", "ignore", "pipe"],
-  });
-  const number = await new Promise((resolve, reject) => {
-    xvfb.stdio[3].once("data", (data) => resolve(String(data).trim()));
-    xvfb.once("exit", () => reject(new Error("Xvfb did not start")));
-  });
-  return { environment: { DISPLAY: `:${number}` }, stop: () => xvfb.kill() };
-}
-
-// A WebDriver server on a free port, started with the environment given,
-// and the way to speak to it.
-async function startDriver(command, environment) {
-  const port = await freePort();
-  const driver = spawn(command, [`--port=${port}`], { env: { ...process.env, ...environment }, stdio: "ignore" });
-  const base = `http://127.0.0.1:${port}`;
-  const request = async (method, path, body) => {
-    const response = await fetch(base + path, {
-      method,
-      headers: { "Content-Type": "application/json" },
-      body: body === undefined ? undefined : JSON.stringify(body),
-    });
-    const { value } = await response.json();
-    if (value?.error) throw new Error(`${method} ${path}: ${value.error}: ${value.message}`);
-    return value;
+// A WebDriver server of its own on a free port of the loopback, started
+// with the environment given; sessions of it give pages.
+async function startDriver(command, environment = {}) {
+  const port = await portprober.findFreePort();
+  const service = new remote.DriverService(command, { loopback: true, port, args: [`--port=${port}`], env: { ...process.env, ...environment } });
+  const url = await service.start();
+  return {
+    session: (capabilities) => WebDriver.createSession(new Executor(new HttpClient(url)), new Capabilities(capabilities)),
+    stop: () => service.kill(),
   };
-  for (let tries = 0; ; ++tries) {
-    try {
-      await request("GET", "/status");
-      break;
-    } catch (error) {
-      if (tries > 100) throw error;
-      await pause(50);
-    }
-  }
-  return { request, stop: () => driver.kill() };
 }
 
-// A session of a WebDriver server: the page it shows.
-async function openSession(driver, capabilities, pointerType) {
-  const created = await driver.request("POST", "/session", { capabilities: { alwaysMatch: capabilities } });
-  const path = `/session/${created.sessionId}`;
-  const session = {
-    call: (method, tail, body) => driver.request(method, path + tail, method === "POST" ? body ?? {} : undefined),
-    close: () => driver.request("DELETE", path),
-    version: created.capabilities.browserVersion,
-  };
-  return new WebDriverPage(session, pointerType);
-}
-
+// WebKitGTK's MiniBrowser, on the X display the test runs on.
 async function webkit() {
-  const display = await startXvfb();
-  const driver = await startDriver("WebKitWebDriver", display.environment);
+  const driver = await startDriver("WebKitWebDriver");
   const binary = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser";
   let version = "";
   return {
@@ -463,13 +404,14 @@ async function webkit() {
     can: { touch: false },
     version: () => version,
     async open(url, { viewport = { width: 1280, height: 800 }, ready = true } = {}) {
-      const page = await openSession(driver, { "webkitgtk:browserOptions": { binary, args: ["--automation"] } }, "mouse");
-      version = page.session.version;
+      const session = await driver.session({ "webkitgtk:browserOptions": { binary, args: ["--automation"] } });
+      version = (await session.getCapabilities()).get("browserVersion");
+      const page = new WebDriverPage(session, "mouse");
       // The window is the viewport and the browser's own frame: make the
       // viewport the size asked.
       let rect = { width: viewport.width, height: viewport.height };
       for (let tries = 0; tries < 3; ++tries) {
-        await page.call("POST", "/window/rect", rect);
+        await session.manage().window().setRect(rect);
         const [width, height] = await page.evaluate(() => [innerWidth, innerHeight]);
         if (width === viewport.width && height === viewport.height) break;
         rect = { width: rect.width + viewport.width - width, height: rect.height + viewport.height - height };
@@ -478,10 +420,7 @@ async function webkit() {
       if (ready) await page.ready();
       return page;
     },
-    async close() {
-      driver.stop();
-      display.stop();
-    },
+    close: () => driver.stop(),
   };
 }
 

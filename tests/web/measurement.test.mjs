@@ -84,41 +84,6 @@ test(`${engine}: a whole measurement by keyboard alone`, async () => {
   await page.close();
 });
 
-// Moves a bar to a value with the pointer: the thumb dragged near it, then
-// the end arrows one step at a time.
-async function pointTo(page, channel, aim, press) {
-  const bar = byId(channel.bar);
-  const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
-  const x = track.x + thumb.width / 2 + (aim / 255) * (track.width - thumb.width);
-  await press.drag(thumb.x + thumb.width / 2, thumb.y + thumb.height / 2, x);
-  for (let now = await value(page, channel); now !== aim; now = await value(page, channel))
-    await press.tap(`${bar} .arrow.${now < aim ? "more" : "less"}`);
-}
-
-async function measureByPointer(page, press, eachPhase = async () => {}) {
-  await press.tap(byId(roles.start));
-  let errors = 0;
-  for (const channel of channels) {
-    await eachPhase();
-    // The button that opened the stage gave its bar the focus, with no
-    // keyboard mark after a pointer's press.
-    const stage = await read(page);
-    assert.deepEqual([stage.focused, stage.focusVisible], [channel.bar, false]);
-    // The track steps by ten towards the press.
-    const track = await page.box(`${byId(channel.bar)} .track`);
-    await press.tapAt(track.x + track.width - 2, track.y + track.height / 2);
-    assert.equal(await value(page, channel), Math.min(255, stage.value[channel.bar] + 10));
-    const aim = aimFor(targetOf(stage, channel), offsets[channel.index]);
-    await pointTo(page, channel, aim, press);
-    await press.tap(byId(channel.confirm));
-    errors += checkRow(await read(page), channel, aim, targetOf(stage, channel));
-    await eachPhase();
-    await press.tap(byId(next(channel)?.button ?? roles.push));
-  }
-  checkScore(await read(page), errors);
-  await eachPhase();
-}
-
 // Every shown control where the design puts it, relative to the window, to
 // 1 CSS px, and the hint's words above its arrows.
 async function checkDesignedPlaces(page) {
@@ -148,25 +113,6 @@ async function checkDesignedPlaces(page) {
   });
   if (words !== null) assert.ok(words <= arrow + 1, `the hint's words reach ${words}, its arrows start at ${arrow}`);
 }
-
-test(`${engine}: a whole measurement by mouse at desktop size, every control in its designed place`, async () => {
-  const page = await browser.open(server.url, { viewport: { width: 1280, height: 800 } });
-  const mouse = { tap: (selector) => page.click(selector), tapAt: (x, y) => page.clickAt(x, y), drag: (x, y, to) => page.drag(x, y, to) };
-  await checkDesignedPlaces(page);
-  await measureByPointer(page, mouse, () => checkDesignedPlaces(page));
-  assert.deepEqual(page.problems ?? [], []);
-  await page.close();
-});
-
-const noTouch = !browser.can.touch && `${engine} cannot be told its pointer is coarse`;
-
-test(`${engine}: a whole measurement by touch on a phone held upright, the thumb dragged`, { skip: noTouch }, async () => {
-  const page = await browser.open(server.url, { viewport: { width: 360, height: 640 }, touch: true, scale: 2 });
-  const finger = { tap: (selector) => page.tap(selector), tapAt: (x, y) => page.tapAt(x, y), drag: (x, y, to) => page.touchDrag(x, y, to) };
-  await measureByPointer(page, finger);
-  assert.deepEqual(page.problems ?? [], []);
-  await page.close();
-});
 
 // Where taps land, over a grid two pixels apart: for every shown button,
 // and each part of a shown bar (the end arrows, the thumb, the track each
@@ -208,50 +154,57 @@ function targetsWhereTapsLand() {
   });
 }
 
-// The touch arrangement at the sizes of the phones and tablets people hold.
-const touchSizes = [
-  { width: 320, height: 568, upright: true },
-  { width: 360, height: 640, upright: true },
-  { width: 390, height: 844, upright: true },
-  { width: 640, height: 360, upright: false },
-  { width: 1024, height: 768, upright: true },
-];
-// A finger lands a few pixels off what it aims at, never twice alike.
+// Under a finger, in every phase: nothing wider than the screen, no
+// scrolling where the whole window is to show, every target a finger's
+// size where taps land and 8 px from the next; the smallest, for the note.
+async function checkTargets(page, size, seen) {
+  const fits = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.scrollHeight]);
+  assert.ok(fits[0] <= size.width, `nothing wider than the screen: ${fits[0]}`);
+  if (size.upright) assert.ok(fits[1] <= size.height, `no scrolling upright: ${fits[1]}`);
+  const targets = await page.evaluate(targetsWhereTapsLand);
+  for (const each of targets) {
+    // The track beside a thumb near an end is as narrow as the value makes it.
+    if (each.name.includes("track") && each.box[2] - each.box[0] < 48) continue;
+    seen.smallest = Math.min(seen.smallest, each.width, each.height);
+    assert.ok(each.width >= 48 && each.height >= 48, `${each.name}: taps land on ${each.width} × ${each.height}`);
+  }
+  for (const a of targets) {
+    for (const b of targets) {
+      if (a.control >= b.control) continue;
+      const gap = Math.max(b.box[0] - a.box[2], a.box[0] - b.box[2], b.box[1] - a.box[3], a.box[1] - b.box[3]);
+      assert.ok(gap >= 8, `${a.name} and ${b.name} are ${gap} apart`);
+    }
+  }
+}
+
+// A finger lands a few pixels off what it aims at, never twice alike; a
+// mouse lands where it aims.
 const fingerErrors = [[5, -4], [-6, 3], [4, 6], [-3, -7], [7, 2], [-5, -5], [2, 7], [-7, -2]];
 
-for (const size of touchSizes) {
-  const name = `${size.width} × ${size.height}`;
-  test(`${engine}: by taps alone at ${name}, every target a finger's size where taps land`, { skip: noTouch }, async (t) => {
-    const page = await browser.open(server.url, { viewport: size, touch: true });
-    let smallest = Infinity;
-    const eachPhase = async () => {
-      const fits = await page.evaluate(() => [document.documentElement.scrollWidth, document.documentElement.scrollHeight]);
-      assert.ok(fits[0] <= size.width, `nothing wider than the screen: ${fits[0]}`);
-      // Phones upright and tablets show the whole window; a phone on its side may scroll down.
-      if (size.upright) assert.ok(fits[1] <= size.height, `no scrolling upright: ${fits[1]}`);
-      const targets = await page.evaluate(targetsWhereTapsLand);
-      for (const each of targets) {
-        // The track beside a thumb near an end is as narrow as the value makes it.
-        if (each.name.includes("track") && each.box[2] - each.box[0] < 48) continue;
-        smallest = Math.min(smallest, each.width, each.height);
-        assert.ok(each.width >= 48 && each.height >= 48, `${each.name}: taps land on ${each.width} × ${each.height}`);
-      }
-      for (const a of targets) {
-        for (const b of targets) {
-          if (a.control >= b.control) continue;
-          const gap = Math.max(b.box[0] - a.box[2], a.box[0] - b.box[2], b.box[1] - a.box[3], a.box[1] - b.box[3]);
-          assert.ok(gap >= 8, `${a.name} and ${b.name} are ${gap} apart`);
-        }
-      }
-    };
-    let taps = 0;
-    let missed = 0;
-    // Aims at a point and lands off it; counts the tap missed where it did
-    // not do what it was for.
+// The pointer's ways: at desktop size a mouse, which also drags the thumb,
+// with every control in its designed place; under a finger at the sizes of
+// the phones and tablets people hold, by taps alone (at one size the thumb
+// is dragged first), every target measured where taps land.
+const ways = [
+  { name: "by mouse at desktop size, every control in its designed place", viewport: { width: 1280, height: 800 }, drag: true },
+  ...[[320, 568], [360, 640, true], [390, 844], [640, 360], [1024, 768]].map(([width, height, drag]) => ({
+    name: `by taps at ${width} × ${height}${drag ? ", the thumb dragged" : " alone"}, every target a finger's size where taps land`,
+    viewport: { width, height }, touch: true, drag, upright: width < height || width >= 768, scale: drag ? 2 : 1,
+  })),
+];
+
+for (const way of ways) {
+  const skip = way.touch && !browser.can.touch && `${engine} cannot be told its pointer is coarse`;
+  test(`${engine}: a whole measurement ${way.name}`, { skip }, async (t) => {
+    const page = await browser.open(server.url, way);
+    const seen = { smallest: Infinity, taps: 0, missed: 0 };
+    const eachPhase = () => (way.touch ? checkTargets(page, { ...way.viewport, upright: way.upright }, seen) : checkDesignedPlaces(page));
+    // Aims at a point and lands off it (or on it); counts the tap missed
+    // where it did not do what it was for.
     const tapNear = async (x, y, did) => {
-      const [dx, dy] = fingerErrors[taps++ % fingerErrors.length];
-      await page.tapAt(x + dx, y + dy);
-      if (!did(await read(page))) ++missed;
+      const [dx, dy] = way.touch ? fingerErrors[seen.taps++ % fingerErrors.length] : [0, 0];
+      await (way.touch ? page.tapAt(x + dx, y + dy) : page.clickAt(x, y));
+      if (!did(await read(page))) ++seen.missed;
     };
     const tapOn = async (selector, did) => {
       const box = await page.box(selector);
@@ -263,12 +216,21 @@ for (const size of touchSizes) {
     let errors = 0;
     for (const channel of channels) {
       await eachPhase();
-      const correct = targetOf(await read(page), channel);
+      const stage = await read(page);
+      // The button that opened the stage gave its bar the focus, with no
+      // keyboard mark after a pointer's press.
+      assert.deepEqual([stage.focused, stage.focusVisible], [channel.bar, false]);
+      const correct = targetOf(stage, channel);
       const aim = aimFor(correct, offsets[channel.index]);
       const bar = byId(channel.bar);
-      for (let now = await value(page, channel); now !== aim && missed === 0; now = await value(page, channel)) {
+      if (way.drag) {
+        const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
+        const x = track.x + thumb.width / 2 + (aim / 255) * (track.width - thumb.width);
+        await (way.touch ? page.touchDrag : page.drag).call(page, thumb.x + thumb.width / 2, thumb.y + thumb.height / 2, x);
+      }
+      for (let now = await value(page, channel); now !== aim && seen.missed === 0; now = await value(page, channel)) {
         const more = aim > now;
-        const moved = (by) => (state) => state.value[channel.bar] === now + (more ? by : -by);
+        const moved = (by) => (state) => state.value[channel.bar] === Math.max(0, Math.min(255, now + (more ? by : -by)));
         // The track moves by ten towards the tap where it is wide enough to aim at.
         const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
         const room = more ? track.x + track.width - (thumb.x + thumb.width) : thumb.x - track.x;
@@ -279,7 +241,7 @@ for (const size of touchSizes) {
           await tapOn(`${bar} .arrow.${more ? "more" : "less"}`, moved(1));
         }
       }
-      assert.equal(missed, 0, `a tap missed on the way to ${aim}`);
+      assert.equal(seen.missed, 0, `a tap missed on the way to ${aim}`);
       await tapOn(byId(channel.confirm), shows(channel.confirmed));
       errors += checkRow(await read(page), channel, aim, correct);
       await eachPhase();
@@ -288,8 +250,8 @@ for (const size of touchSizes) {
     checkScore(await read(page), errors);
     await eachPhase();
     await tapOn(byId(roles.remeasure), shows("red"));
-    assert.equal(missed, 0);
-    t.diagnostic(`${name}: smallest target ${smallest} px; ${taps} taps off their aim, ${missed} missed`);
+    assert.equal(seen.missed, 0);
+    if (way.touch) t.diagnostic(`${way.viewport.width} × ${way.viewport.height}: smallest target ${seen.smallest} px; ${seen.taps} taps off their aim, ${seen.missed} missed`);
     assert.deepEqual(page.problems ?? [], []);
     await page.close();
   });
