@@ -242,7 +242,7 @@ async function report() {
   const native = loop([nativeLoop]);
   const wasm = loop([process.execPath, wasmLoop]);
   const here = dirname(fileURLToPath(import.meta.url));
-  const scores = execFileSync(process.execPath, [join(here, "../tests/web/lighthouse.mjs"), site], { encoding: "utf8" })
+  const scores = execFileSync(process.execPath, [join(here, "lighthouse.mjs"), site], { encoding: "utf8" })
     .trim().split("\n").map((line) => line.split(" "));
   console.log(`Chromium ${version} and Firefox ${firefox.version}, headless; ${runs} interleaved first visits each, a new origin every time\n`);
   console.log("| figure | web edition | against | ratio | target |");

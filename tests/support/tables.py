@@ -35,5 +35,5 @@ def bar_part(name, part):
 
 # The buttons of a whole measurement, in the order a user presses them:
 # ＳＴＡＲＴ, each channel's 確定 and then the next channel's button, and PUSH.
-MEASUREMENT = [ROLES["start"]] + [name for i, channel in enumerate(CHANNELS)
-                                  for name in (channel["confirm"], (CHANNELS[i + 1]["button"] if i < 2 else ROLES["push"]))]
+NEXT = [channel["button"] for channel in CHANNELS[1:]] + [ROLES["push"]]
+MEASUREMENT = [ROLES["start"]] + [name for channel, then in zip(CHANNELS, NEXT) for name in (channel["confirm"], then)]

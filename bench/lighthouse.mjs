@@ -5,7 +5,7 @@
 // Usage: node lighthouse.mjs SITE [--require CATEGORY...]: exits 1 when a
 // named category scores below 100.
 import lighthouse from "lighthouse";
-import { launchChromium, serve } from "./driver.mjs";
+import { launchChromium, serve } from "../tests/web/driver.mjs";
 
 const [site, ...rest] = process.argv.slice(2);
 const required = rest[0] === "--require" ? rest.slice(1) : [];
