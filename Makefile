@@ -1,6 +1,8 @@
 # The two commands of the README, and the rest of the workflow. Each target
 # installs the packages.txt sections it needs, and no more.
 #   make run      build and run: the program alone, optimised, then its window
+#   make check    the quick loop: builds what changed and runs the plain C++
+#                 suites (model, measurement, look) natively, in seconds
 #   make test     build and test: every test, headless (ci preset), then the
 #                 web edition's (web preset)
 #   make web      the web edition: builds the site and serves it on the loopback
@@ -8,7 +10,7 @@
 #   make bench    the benchmarks and the start-up harness (bench preset)
 #   make package  the Debian package (release preset)
 
-.PHONY: all run test web lint bench package clean
+.PHONY: all run check test web lint bench package clean
 
 all: run
 
@@ -17,6 +19,12 @@ run:
 	cmake --preset release
 	cmake --build --preset release
 	build/release/app/tintora
+
+check:
+	@tools/install-deps build test
+	@test -f build/ci/build.ninja || cmake --preset ci
+	cmake --build --preset ci --target model_tests measurement_tests look_tests
+	ctest --preset ci -L plain
 
 test:
 	@tools/install-deps build test web web-test
