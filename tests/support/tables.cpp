@@ -13,14 +13,16 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace {
 
 using namespace tintora;
-using Field = std::pair<std::string_view, std::string>;
+struct Field {
+    std::string_view name;
+    std::string value;
+};
 
-std::string quoted(std::string_view text)
+std::string json_text(std::string_view text)
 {
     std::string out = "\"";
     for (char const c : text)
@@ -33,7 +35,7 @@ std::string object(std::initializer_list<Field> fields, char open = '{', char cl
 {
     std::string out(1, open);
     for (auto const& [name, value] : fields)
-        out += (out.size() > 1 ? ", " : "") + (name.empty() ? "" : quoted(name) + ": ") + value;
+        out += (out.size() > 1 ? ", " : "") + (name.empty() ? "" : json_text(name) + ": ") + value;
     return out + close;
 }
 
@@ -54,38 +56,41 @@ std::string tables()
     auto const control = [&](model::ControlRow const& row) {
         auto const spoken = look::spoken_of(index++);
         auto const& p = row.place;
-        return object({ { "name", quoted(row.name) }, { "kind", quoted(kinds[static_cast<int>(row.kind)]) },
-            { "caption", quoted(row.caption) }, { "tooltip", quoted(row.tooltip) },
-            { "shown", row.visible ? "true" : "false" },
+        return object({ { "name", json_text(row.name) },
+            { "kind", json_text(kinds[static_cast<int>(row.kind)]) }, { "caption", json_text(row.caption) },
+            { "tooltip", json_text(row.tooltip) }, { "shown", row.visible ? "true" : "false" },
             { "place",
                 object({ { "", px(p.left) }, { "", px(p.top) }, { "", px(p.width) }, { "", px(p.height) } },
                     '[', ']') },
             { "spoken",
-                object({ { "name", quoted(spoken.name) }, { "description", quoted(spoken.description) },
-                    { "role", quoted(spoken.role) } }) } });
+                object({ Field { "name", json_text(spoken.name) },
+                    Field { "description", json_text(spoken.description) },
+                    Field { "role", json_text(spoken.role) } }) } });
     };
     auto const channel = [](model::Channel const& c) {
-        return object({ { "name", quoted(c.name) }, { "index", std::to_string(c.index) },
-            { "word", quoted(look::channel_words[static_cast<std::size_t>(c.index)]) },
-            { "bar", quoted(c.bar.name()) }, { "value", quoted(c.value_label.name()) },
-            { "button", quoted(c.channel_button.name()) }, { "confirm", quoted(c.confirm_button.name()) },
-            { "confirmed", quoted(c.confirmed_label.name()) }, { "correct", quoted(c.correct_label.name()) },
-            { "error", quoted(c.error_label.name()) } });
+        return object({ { "name", json_text(c.name) }, { "index", std::to_string(c.index) },
+            { "word", json_text(look::channel_words[static_cast<std::size_t>(c.index)]) },
+            { "bar", json_text(c.bar.name()) }, { "value", json_text(c.value_label.name()) },
+            { "button", json_text(c.channel_button.name()) },
+            { "confirm", json_text(c.confirm_button.name()) },
+            { "confirmed", json_text(c.confirmed_label.name()) },
+            { "correct", json_text(c.correct_label.name()) }, { "error", json_text(c.error_label.name()) } });
     };
     return "{\n  \"controls\": " + list(model::control_table, control)
         + ",\n  \"channels\": " + list(model::channels, channel) + ",\n  \"marks\": "
-        + list(
-            model::mark_arrays, [](model::ArrayName a) { return quoted(model::array_names.names[a.slot()]); })
+        + list(model::mark_arrays,
+            [](model::ArrayName a) { return json_text(model::array_names.names[a.slot()]); })
         + ",\n  \"tabStops\": "
-        + list(look::tab_stops, [](look::TabStop s) { return quoted(s.control.name()); }) + ",\n  \"roles\": "
-        + object({ { "title", quoted(model::title_label.name()) },
-            { "testPatch", quoted(model::test_patch.name()) },
-            { "targetPatch", quoted(model::target_patch.name()) },
-            { "start", quoted(model::start_button.name()) }, { "end", quoted(model::end_button.name()) },
-            { "push", quoted(model::score_button.name()) },
-            { "remeasure", quoted(model::remeasure_button.name()) },
-            { "score", quoted(model::score_label.name()) },
-            { "hint", quoted(model::fine_adjust_hint.name()) } })
+        + list(look::tab_stops, [](look::TabStop s) { return json_text(s.control.name()); })
+        + ",\n  \"roles\": "
+        + object({ { "title", json_text(model::title_label.name()) },
+            { "testPatch", json_text(model::test_patch.name()) },
+            { "targetPatch", json_text(model::target_patch.name()) },
+            { "start", json_text(model::start_button.name()) },
+            { "end", json_text(model::end_button.name()) }, { "push", json_text(model::score_button.name()) },
+            { "remeasure", json_text(model::remeasure_button.name()) },
+            { "score", json_text(model::score_label.name()) },
+            { "hint", json_text(model::fine_adjust_hint.name()) } })
         + "\n}\n";
 }
 
