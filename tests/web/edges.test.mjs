@@ -49,7 +49,7 @@ test(`${engine}: a click on ＳＴＡＲＴ the moment it shows waits for an eng
 
 test("ＥＮＤ closes a tab the page may close", { skip: onlyChromium }, async () => {
   const page = await browser.open(server.url);
-  const opened = new Promise((resolve) => browser.browser.once("targetcreated", resolve));
+  const opened = browser.browser.waitForTarget((target) => target.opener() === page.page.target());
   await page.evaluate((url) => window.open(url), server.url);
   const tab = await (await opened).page();
   await tab.waitForFunction(() => document.documentElement.dataset.engine === "ready");
