@@ -12,7 +12,7 @@ namespace tintora::look {
 // a tablet, held upright or on its side. The same 50 controls with the same
 // captions, colours, fonts, focus order and handlers; only places and sizes
 // differ. Places are CSS pixels of the arrangement's least size (a 320 × 568
-// phone upright, on its side 568 wide), which grows with the screen.
+// phone upright, 568 × 320 on its side), which grows with the screen.
 //
 // The stage's controls have one place for all three channels, since only
 // one stage runs at a time: the channel's button, bar, value and 確定 stand
@@ -89,10 +89,10 @@ inline constexpr std::array<TouchPlace, 35> upright_places { {
     { "EndButton", 216, 512, 96, 48, 16 },
 } };
 
-// Two columns: the title, the patches and the instructions on the left; the
-// stage, the results, the score and the buttons on the right. The patches,
-// the bar and its 確定 share the top 320, which the least phone on its side
-// shows; the rest may scroll, never sideways.
+// Two columns that fit the least phone on its side, 568 × 320, without
+// scrolling: the title, the patches, the instructions and ＥＮＤ on the left;
+// on the right the stage, and below it the results. The score and its
+// buttons take the stage's place, which is empty once blue is confirmed.
 inline constexpr std::array<TouchPlace, 35> on_its_side_places { {
     { "Label3", 8, 8, 268, 34, 22 },
     { "Label1(0)", 8, 48, 130, 18, 16 },
@@ -102,12 +102,17 @@ inline constexpr std::array<TouchPlace, 35> on_its_side_places { {
     { "Label2(2)", 8, 188, 268, 68, 14 },
     { "Label2(1)", 8, 196, 172, 48, 16 },
     { "StartButton", 188, 192, 88, 56, 16 },
+    { "EndButton", 8, 264, 88, 48, 16 },
     { "Label21", 292, 8, 268, 48, 14 },
     { "red green blue", 292, 58, 268, 48, 0 },
     { "RedBottun GreenBottun BlueBottun", 292, 114, 60, 52, 30 },
     { "labelred labelgreen labelblue", 360, 116, 88, 48, 28 },
     { "Command1 Command2 Command3", 456, 114, 104, 52, 22 },
     { "Label22 Label23", 360, 114, 200, 52, 16 },
+    { "Label24", 292, 16, 268, 24, 14 },
+    { "Label20", 292, 48, 268, 42, 28 },
+    { "Command6", 292, 114, 96, 52, 20 },
+    { "SaisokuteiButton", 396, 114, 96, 52, 16 },
     { "Label16", 292, 174, 64, 22, 16 },
     { "Label10", 360, 174, 64, 22, 16 },
     { "Label12(0)", 428, 174, 64, 22, 16 },
@@ -124,16 +129,11 @@ inline constexpr std::array<TouchPlace, 35> on_its_side_places { {
     { "Label6", 360, 262, 64, 30, 22 },
     { "Label9", 428, 262, 64, 30, 22 },
     { "Label13(2) Label14(2) Label15(2)", 496, 262, 64, 30, 24 },
-    { "Label24", 292, 298, 176, 36, 14 },
-    { "Label20", 476, 296, 84, 38, 28 },
-    { "Command6", 292, 342, 84, 48, 20 },
-    { "SaisokuteiButton", 384, 342, 84, 48, 16 },
-    { "EndButton", 476, 342, 84, 48, 16 },
 } };
 
 inline constexpr std::array<Arrangement, 2> touch_arrangements { {
     { Hold::Upright, 320, 568, 1.15, upright_places },
-    { Hold::OnItsSide, 568, 398, 1.15, on_its_side_places },
+    { Hold::OnItsSide, 568, 320, 1.15, on_its_side_places },
 } };
 
 // The place of a control in an arrangement, or null for a name it does not cover.

@@ -67,7 +67,7 @@ const designedLowContrast = /^color-contrast #(Label3|BlueBottun)\b/;
 for (const [setting, options] of [
   ["contrast: no-preference", { contrast: "no-preference" }],
   ["contrast: more", { contrast: "more" }],
-  ...[[320, 568], [360, 640], [390, 844], [640, 360], [1024, 768]].map(([width, height]) => [
+  ...[[320, 568], [360, 640], [390, 844], [640, 320], [640, 360], [768, 1024], [1024, 768]].map(([width, height]) => [
     `touch at ${width} × ${height}`, { viewport: { width, height }, touch: true },
   ]),
 ]) {

@@ -4,13 +4,18 @@
 //   firefox   Debian's Firefox ESR, through puppeteer-core over WebDriver BiDi,
 //   webkit    WebKitGTK's MiniBrowser, through WebKitWebDriver (W3C
 //             WebDriver, by selenium-webdriver), on the X display the test
-//             is run on (xvfb-run), since MiniBrowser needs one.
+//             is run on (xvfb-run), since MiniBrowser needs one;
+//   wpe       WPE WebKit's cog, through WPEWebDriver, on a headless weston
+//             of its own: WebKit with a finger, as on phones.
 // The engine is named by TINTORA_ENGINE (chromium where unset). An engine
 // says what it can be asked for (can), and a test skips what it cannot; a
 // page's problems (console errors and warnings, uncaught exceptions) are
 // null where the driver cannot read the console. The site the tests run
 // against is served here too, as a static host serves it.
-import { readFile, writeFile } from "node:fs/promises";
+import { spawn } from "node:child_process";
+import { existsSync } from "node:fs";
+import { mkdtemp, readFile, rm, writeFile } from "node:fs/promises";
+import { tmpdir } from "node:os";
 import { createServer } from "node:http";
 import { extname, join, normalize } from "node:path";
 import { gzipSync } from "node:zlib";
@@ -220,6 +225,24 @@ class PuppeteerPage extends Page {
   cdp() {
     return this.page.createCDPSession();
   }
+  // Turns the phone: a new viewport, the screen's orientation with it. A
+  // Firefox a version back has no command for the orientation, and says so.
+  turn(viewport) {
+    const { deviceScaleFactor, hasTouch, isMobile } = this.page.viewport() ?? {};
+    return this.page.setViewport({ ...viewport, deviceScaleFactor, hasTouch, isMobile, isLandscape: viewport.width > viewport.height });
+  }
+}
+
+// Sets a page's viewport. puppeteer asks Firefox for the screen's
+// orientation with it, which a Firefox a version back (ESR 140) has no
+// command for; the viewport alone is then set through WebDriver BiDi.
+async function setViewport(tab, viewport, scale, touch) {
+  try {
+    await tab.setViewport({ ...viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch });
+  } catch (error) {
+    if (!/unknown command/.test(error.message)) throw error;
+    await tab.mainFrame().browsingContext.setViewport({ viewport, devicePixelRatio: scale });
+  }
 }
 
 // Debian's Chromium, and the flags every launch of it here shares: no
@@ -263,7 +286,7 @@ export async function openIn(browser, url, options = {}) {
   const { viewport = { width: 1280, height: 800 }, touch = false, scale = 1, context, beforeLoad, prepare, ready = true } = options;
   const owner = context === "default" ? browser.defaultBrowserContext() : await browser.createBrowserContext();
   const tab = await owner.newPage();
-  await tab.setViewport({ ...viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch });
+  await setViewport(tab, viewport, scale, touch);
   const media = [["prefers-color-scheme", options.colorScheme], ["prefers-contrast", options.contrast], ["forced-colors", options.forcedColors]];
   const features = media.filter(([, value]) => value).map(([name, value]) => ({ name, value }));
   // Asked of Chromium itself: puppeteer knows only some of these features.
@@ -424,10 +447,51 @@ async function webkit() {
   };
 }
 
+// WPE WebKit's cog on a headless weston of its own, on a socket of its own
+// in a runtime folder of its own: WebKit as on phones, its pointer coarse
+// and its input touch. The view takes its size from the driver's
+// environment, so each size is a driver of its own.
+async function wpe() {
+  const runtime = await mkdtemp(join(tmpdir(), "tintora-wpe-"));
+  const wayland = { XDG_RUNTIME_DIR: runtime, WAYLAND_DISPLAY: "wayland-tintora" };
+  const weston = spawn("weston", ["--backend=headless-backend.so", "--use-pixman", `--socket=${wayland.WAYLAND_DISPLAY}`,
+    "--width=2048", "--height=2048", "--idle-time=0"], { env: { ...process.env, ...wayland }, stdio: "ignore" });
+  for (let tries = 0; !existsSync(join(runtime, wayland.WAYLAND_DISPLAY)); ++tries) {
+    if (tries > 100) throw new Error("weston did not start");
+    await pause(50);
+  }
+  const drivers = new Map();
+  const driverFor = ({ width, height }) => {
+    const size = `${width}x${height}`;
+    if (!drivers.has(size))
+      drivers.set(size, startDriver("WPEWebDriver", { ...wayland, COG_PLATFORM_WL_VIEW_WIDTH: width, COG_PLATFORM_WL_VIEW_HEIGHT: height }));
+    return drivers.get(size);
+  };
+  let version = "";
+  return {
+    name: "wpe",
+    can: { touch: true, mouse: false },
+    version: () => version,
+    async open(url, { viewport = { width: 1280, height: 800 }, ready = true } = {}) {
+      const session = await (await driverFor(viewport)).session({ "wpe:browserOptions": { binary: "cog", args: ["--automation", "--platform=wl"] } });
+      version = (await session.getCapabilities()).get("browserVersion");
+      const page = new WebDriverPage(session, "touch");
+      await page.goto(url);
+      if (ready) await page.ready();
+      return page;
+    },
+    async close() {
+      for (const driver of drivers.values()) (await driver).stop();
+      weston.kill();
+      await rm(runtime, { recursive: true, force: true });
+    },
+  };
+}
+
 // The engine named, launched: open(url, options) gives a page on the site,
 // its engine loaded; can says what the engine can be asked for.
 export function launch(name = engine) {
-  const engines = { chromium, firefox, webkit };
+  const engines = { chromium, firefox, webkit, wpe };
   if (!engines[name]) throw new Error(`no engine ${name}`);
   return engines[name]();
 }
