@@ -48,8 +48,16 @@ public:
     {
     }
     constexpr std::size_t slot() const { return m_slot; }
+    // The control of kind K in a row found at run time; a row of another
+    // kind is refused with a ModelError.
+    static constexpr ControlName of_row(std::size_t index) { return ControlName(ControlId::of(index)); }
 
 private:
+    constexpr explicit ControlName(ControlId id)
+        : ControlId(id)
+        , m_slot(id.row().kind == K ? slot_of(id.index()) : throw ModelError("the control is of another kind"))
+    {
+    }
     static consteval char const* of_kind(char const* name)
     {
         if (control_table[index_of(name)].kind != K)

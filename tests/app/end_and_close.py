@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Ends the real program in every phase of a measurement, by "ＥＮＤ" and by
-the close box. Each time the process must exit with status 0 within one
-second and print no sanitizer or leak report.
+the close box: the desktop program, or the Windows one under Wine. Each
+time the process must exit with status 0 within one second and print no
+sanitizer or leak report.
 
 With --valgrind LOG, one whole measurement instead, each stage's bar moved
 by its track and an arrow, then 再測定 and ＥＮＤ, all under valgrind's
@@ -14,6 +15,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 import time
 
 from Xlib import X, display, protocol
@@ -21,7 +23,7 @@ from Xlib import X, display, protocol
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "../support"))
 from checks import check, summary  # noqa: E402
-from screen import window_id, xdotool  # noqa: E402
+from screen import running_openbox, window_id, xdotool  # noqa: E402
 from tables import CHANNELS, MEASUREMENT, ROLES, bar_part, centre  # noqa: E402
 
 # Each phase of a measurement, by the buttons pressed to reach it.
@@ -33,8 +35,13 @@ MEMCHECK = ["valgrind", "--tool=memcheck", "--leak-check=full", "--show-leak-kin
             "--errors-for-leak-kinds=none", f"--suppressions={here}/valgrind.supp", "--num-callers=30"]
 
 
-def click(point, pause):
-    xdotool("mousemove", *point, "click", "1")
+def read(file):
+    file.seek(0)
+    return file.read()
+
+
+def click(window, point, pause):
+    xdotool("mousemove", "--window", window, *point, "click", "1")
     time.sleep(pause)
 
 
@@ -52,28 +59,32 @@ def close_box(window):
 def run(command, phase, points, ending, pause=0.1, slow=False):
     """Starts the program, clicks through to the phase and ends it; the
     problems seen, or None. A slow program (under valgrind) is given time."""
-    process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    # The reports go to a file: Wine's server outlives the program and would
+    # hold a pipe open after it has ended.
+    errors_file = tempfile.TemporaryFile("w+")
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=errors_file, text=True)
     window = window_id(process, 60 if slow else 20)
     if window is None:
         process.kill()
-        return f"{phase}, {ending}: the window did not open: {process.communicate()[1].strip()}"
+        return f"{phase}, {ending}: the window did not open: {read(errors_file).strip()}"
     time.sleep(2 if slow else 0.3)
     for point in points:
-        click(point, pause)
+        click(window, point, pause)
     time.sleep(0.2)
     if process.poll() is not None:
         return f"{phase}, {ending}: the program ended before it was told to ({process.returncode})"
     started = time.monotonic()
     if ending == "ＥＮＤ":
-        click(centre(ROLES["end"]), 0)
+        click(window, centre(ROLES["end"]), 0)
     else:
         close_box(window)
     try:
-        _, errors = process.communicate(timeout=120 if slow else 5)
+        process.wait(timeout=120 if slow else 5)
     except subprocess.TimeoutExpired:
         process.kill()
         return f"{phase}, {ending}: still running after the time it was given; window {window}"
     took = time.monotonic() - started
+    errors = read(errors_file)
     problems = [f"exit status {process.returncode}"] if process.returncode != 0 else []
     if took > 1.0 and not slow:
         problems.append(f"took {took:.2f} s")
@@ -102,13 +113,16 @@ def under_memcheck(command, log):
 
 def main():
     arguments = sys.argv[1:]
-    if arguments[0] == "--valgrind":
-        under_memcheck(arguments[2:], arguments[1])
-        return summary()
-    for phase, names in PHASES:
-        for ending in ("ＥＮＤ", "close"):
-            failure = run(arguments, phase, [centre(name) for name in names], ending)
-            check(failure is None, failure or f"{phase}: {ending} ends the program")
+    # Under a window manager, as users run it; without one, Wine waits two
+    # seconds for a state no manager sets before it lets a window go.
+    with running_openbox():
+        if arguments[0] == "--valgrind":
+            under_memcheck(arguments[2:], arguments[1])
+            return summary()
+        for phase, names in PHASES:
+            for ending in ("ＥＮＤ", "close"):
+                failure = run(arguments, phase, [centre(name) for name in names], ending)
+                check(failure is None, failure or f"{phase}: {ending} ends the program")
     return summary()
 
 
