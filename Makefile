@@ -4,13 +4,16 @@
 #   make check    the quick loop: builds what changed and runs the plain C++
 #                 suites (model, measurement, look) natively, in seconds
 #   make test     build and test: every test, headless (ci preset), then the
-#                 web edition's (web preset)
+#                 web edition's (web preset) and the Windows program's under
+#                 Wine (windows preset)
 #   make web      the web edition: builds the site and serves it on the loopback
+#   make windows  the Windows program and its installer: build/windows/win/
+#                 tintora.exe and build/windows/tintora-*-setup.exe
 #   make lint     clang-format, clang-tidy and cppcheck over the ci build
 #   make bench    the benchmarks and the start-up harness (bench preset)
 #   make package  the Debian package (release preset)
 
-.PHONY: all run check test web lint bench package clean
+.PHONY: all run check test web windows lint bench package clean
 
 all: run
 
@@ -27,7 +30,7 @@ check:
 	ctest --preset ci -L plain
 
 test:
-	@tools/install-deps build test web web-test
+	@tools/install-deps build test web web-test windows
 	@tools/install-npm
 	cmake --preset ci
 	cmake --build --preset ci
@@ -35,6 +38,9 @@ test:
 	cmake --preset web
 	cmake --build --preset web
 	ctest --preset web
+	cmake --preset windows
+	cmake --build --preset windows
+	ctest --preset windows
 
 # The site is static files in build/web/site; PORT=8081 serves it elsewhere.
 web:
@@ -42,6 +48,12 @@ web:
 	cmake --preset web
 	cmake --build --preset web --target site
 	tools/serve-web build/web/site
+
+windows:
+	@tools/install-deps windows
+	cmake --preset windows
+	cmake --build --preset windows --target tintora tintora_installer
+	@ls -l build/windows/win/tintora.exe build/windows/tintora-*-setup.exe
 
 lint:
 	@tools/install-deps build test web lint
