@@ -6,14 +6,23 @@
 #   make test     build and test: every test, headless (ci preset), then the
 #                 web edition's (web preset) and the Windows program's under
 #                 Wine (windows preset)
+#   make site     the web edition's site alone: build/web/site
 #   make web      the web edition: builds the site and serves it on the loopback
 #   make windows  the Windows program and its installer: build/windows/win/
 #                 tintora.exe and build/windows/tintora-*-setup.exe
 #   make lint     clang-format, clang-tidy and cppcheck over the ci build
 #   make bench    the benchmarks and the start-up harness (bench preset)
 #   make package  the Debian package (release preset)
+#   make reproducible  every download built twice from the last commit, compared
 
-.PHONY: all run check test web windows lint bench package clean
+.PHONY: all run check test site web windows lint bench package reproducible clean
+
+# Every build takes its times from the last commit (Qt's resource compiler
+# and CPack read it), so that one commit builds the same files anywhere.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 
 all: run
 
@@ -43,10 +52,12 @@ test:
 	ctest --preset windows
 
 # The site is static files in build/web/site; PORT=8081 serves it elsewhere.
-web:
+site:
 	@tools/install-deps web
 	cmake --preset web
 	cmake --build --preset web --target site
+
+web: site
 	tools/serve-web build/web/site
 
 windows:
@@ -84,6 +95,9 @@ package:
 	cmake --build --preset release
 	cd build/release && cpack
 	lintian --fail-on error,warning build/release/tintora_*.deb
+
+reproducible:
+	tools/reproducible
 
 clean:
 	rm -rf build
