@@ -65,33 +65,18 @@ namespace {
 
     bool latin(wchar_t c) { return c < 0x80 && iswalnum(c) != 0; }
     bool space(wchar_t c) { return c == L' ' || c == L'\u3000'; }
-
-    // A caption broken into lines as the window draws labels: wherever the
-    // next character would overflow the width, between any two full-width
-    // characters, at a space within a run of Latin letters. The spaces at a
-    // break stay at the end of its line, where they take no room.
-    std::vector<std::wstring> lines_of(HDC dc, std::wstring text, int width)
+    // What Japanese typesetting keeps from the start of a line (closing
+    // marks, the long vowel mark, small kana) and from its end (opening marks).
+    bool starts_no_line(wchar_t c)
     {
-        std::vector<std::wstring> lines;
-        while (!text.empty()) {
-            int fit = 0;
-            SIZE size {};
-            GetTextExtentExPointW(
-                dc, text.c_str(), static_cast<int>(text.size()), width, &fit, nullptr, &size);
-            auto cut = std::min(static_cast<std::size_t>(std::max(fit, 1)), text.size());
-            if (cut < text.size() && latin(text[cut]) && latin(text[cut - 1])) {
-                if (auto const at = text.rfind(L' ', cut); at != std::wstring::npos && at > 0)
-                    cut = at + 1;
-            }
-            while (cut < text.size() && space(text[cut]))
-                ++cut;
-            auto shown = text.substr(0, cut);
-            while (!shown.empty() && space(shown.back()))
-                shown.pop_back();
-            lines.push_back(shown);
-            text.erase(0, cut);
-        }
-        return lines;
+        return std::wstring_view(
+                   L"、。，．・：；？！ー…ぁぃぅぇぉっゃゅょァィゥェォッャュョ」』）］〕〉》】,.:;!?)]")
+                   .find(c)
+            != std::wstring_view::npos;
+    }
+    bool ends_no_line(wchar_t c)
+    {
+        return std::wstring_view(L"「『（［〔〈《【([").find(c) != std::wstring_view::npos;
     }
 
     void report_and_exit(std::string const& message)
@@ -122,6 +107,35 @@ std::string narrow(std::wstring_view utf16)
     WideCharToMultiByte(
         CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), text.data(), length, nullptr, nullptr);
     return text;
+}
+
+// Wherever the next character would overflow the width, between any two
+// full-width characters unless that puts a closing mark at a line's start or
+// an opening one at its end, at a space within a run of Latin letters. The
+// spaces at a break stay at the end of its line, where they take no room.
+std::vector<std::wstring> caption_lines(HDC dc, std::wstring text, int width)
+{
+    std::vector<std::wstring> lines;
+    while (!text.empty()) {
+        int fit = 0;
+        SIZE size {};
+        GetTextExtentExPointW(dc, text.c_str(), static_cast<int>(text.size()), width, &fit, nullptr, &size);
+        auto cut = std::min(static_cast<std::size_t>(std::max(fit, 1)), text.size());
+        if (cut < text.size() && latin(text[cut]) && latin(text[cut - 1])) {
+            if (auto const at = text.rfind(L' ', cut); at != std::wstring::npos && at > 0)
+                cut = at + 1;
+        }
+        while (cut > 1 && cut < text.size() && (starts_no_line(text[cut]) || ends_no_line(text[cut - 1])))
+            --cut;
+        while (cut < text.size() && space(text[cut]))
+            ++cut;
+        auto shown = text.substr(0, cut);
+        while (!shown.empty() && space(shown.back()))
+            shown.pop_back();
+        lines.push_back(shown);
+        text.erase(0, cut);
+    }
+    return lines;
 }
 
 void EndButton_Click() { PostQuitMessage(0); }
@@ -312,15 +326,17 @@ void FormWindow::lay_out()
         if (row(index).kind == model::Kind::CommandButton)
             SendMessageW(m_children[index], WM_SETFONT, reinterpret_cast<WPARAM>(font(index)), FALSE);
     }
-    SendMessageW(m_tooltips, WM_SETFONT, reinterpret_cast<WPARAM>(font(model::title_label.index())), FALSE);
+    // Tooltips in the window's standard font, which has the Japanese.
+    SendMessageW(m_tooltips, WM_SETFONT, reinterpret_cast<WPARAM>(font(look::standard_font)), FALSE);
     InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 // A control's font at the window's density: its typeface, by the designed
 // name, which a system without it replaces (the IPA fonts, under Wine).
-HFONT FormWindow::font(std::size_t index)
+HFONT FormWindow::font(std::size_t index) { return font(look::find_look(row(index).name)->font); }
+
+HFONT FormWindow::font(look::Font const& design)
 {
-    auto const& design = look::find_look(row(index).name)->font;
     auto const key = std::make_tuple(static_cast<int>(design.typeface), static_cast<int>(design.points * 100),
         design.bold, design.italic, m_dpi);
     auto& made = m_fonts[key];
@@ -418,7 +434,7 @@ void FormWindow::draw_label(HDC dc, std::size_t index, RECT box)
     GetTextMetricsW(dc, &metrics);
     int const em = metrics.tmHeight - metrics.tmInternalLeading;
     int y = box.top;
-    for (auto const& each : lines_of(dc, words, box.right - box.left)) {
+    for (auto const& each : caption_lines(dc, words, box.right - box.left)) {
         SIZE size {};
         GetTextExtentPoint32W(dc, each.c_str(), static_cast<int>(each.size()), &size);
         int const x

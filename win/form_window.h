@@ -6,6 +6,7 @@
 // to the control model as the Qt widgets and the page's elements are.
 // Everything it shows, places and says comes from look/.
 
+#include "look/look.h"
 #include "measurement/measurement.h"
 #include "measurement/random.h"
 #include "model/form1.h"
@@ -19,12 +20,17 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 namespace tintora::win {
 
 // Text as Windows takes it, and back.
 std::wstring wide(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
+
+// A caption broken into the lines a label of that width draws, in the font
+// selected into the device context.
+std::vector<std::wstring> caption_lines(HDC dc, std::wstring text, int width);
 
 // Ends the program at once, with no question: the message loop returns 0.
 void EndButton_Click();
@@ -43,6 +49,7 @@ public:
 
     HWND hwnd() const { return m_hwnd; }
     HWND hwnd_of(model::ControlId control) const { return m_children[control.index()]; }
+    HWND tooltips() const { return m_tooltips; }
     model::Form1& form() { return m_form; }
     int dpi() const { return m_dpi; }
     void set_error_sink(ErrorSink sink) { m_error_sink = std::move(sink); }
@@ -63,6 +70,7 @@ private:
     void lay_out();
     RECT place_of(std::size_t index) const;
     HFONT font(std::size_t index);
+    HFONT font(look::Font const& design);
     void draw(DRAWITEMSTRUCT const& item);
     void draw_control(HDC dc, std::size_t index, POINT origin);
     void draw_label(HDC dc, std::size_t index, RECT box);

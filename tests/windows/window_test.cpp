@@ -7,6 +7,7 @@
 #include "tests/support/whole_measurement.h"
 #include "win/form_window.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <gtest/gtest.h>
@@ -200,11 +201,48 @@ namespace {
                     text.resize(static_cast<std::size_t>(GetWindowTextW(view.hwnd(id), text.data(), 256)));
                     EXPECT_EQ(narrow(text), row.caption);
                 }
+                // The tooltip's words, in the window's standard font.
+                std::wstring tip(256, L'\0');
+                TTTOOLINFOW tool { sizeof tool, TTF_IDISHWND, window->hwnd(),
+                    reinterpret_cast<UINT_PTR>(view.hwnd(id)), {}, nullptr, tip.data(), 0, nullptr };
+                SendMessageW(window->tooltips(), TTM_GETTEXTW, tip.size(), reinterpret_cast<LPARAM>(&tool));
+                EXPECT_EQ(narrow(tip.c_str()), row.tooltip);
             }
+            LOGFONTW face {};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window->tooltips(), WM_GETFONT, 0, 0)),
+                sizeof face, &face);
+            EXPECT_EQ(narrow(face.lfFaceName), look::families_of(look::standard_font.typeface)[0]);
+            EXPECT_EQ(face.lfHeight, -std::lround(look::font_pixels(9, dpi)));
         }
         std::wstring title(16, L'\0');
         title.resize(static_cast<std::size_t>(GetWindowTextW(window->hwnd(), title.data(), 16)));
         EXPECT_EQ(narrow(title), look::window_title);
+    }
+
+    // Labels break their captions where Japanese typesetting allows, as
+    // Qt and the browsers do.
+    TEST(CaptionLines, BreakWhereJapaneseTypesettingAllows)
+    {
+        struct Row {
+            std::wstring text;
+            std::size_t fitting; // how many of its first characters fit the width
+            std::vector<std::wstring> lines;
+        };
+        std::vector<Row> const rows {
+            { L"下のスクロールバーを", 8, { L"下のスクロール", L"バーを" } },
+            { L"ああ「確定」ボタン", 3, { L"ああ", L"「確", L"定」ボ", L"タン" } },
+            { L"押してください。", 7, { L"押してくださ", L"い。" } },
+            { L"あいう\u3000えお", 3, { L"あいう", L"えお" } },
+            { L"Push the button", 10, { L"Push the", L"button" } },
+        };
+        HDC const dc = GetDC(nullptr);
+        for (auto const& row : rows) {
+            SCOPED_TRACE(narrow(row.text));
+            SIZE size {};
+            GetTextExtentPoint32W(dc, row.text.c_str(), static_cast<int>(row.fitting), &size);
+            EXPECT_EQ(caption_lines(dc, row.text, static_cast<int>(size.cx)), row.lines);
+        }
+        ReleaseDC(nullptr, dc);
     }
 
     // Screen readers are told each control's name: the bars by their
