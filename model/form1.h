@@ -22,7 +22,7 @@ public:
     {
     }
     // A control found at run time, by its row (index_of a name).
-    static constexpr ControlId of(std::size_t index) { return ControlId(index, 0); }
+    static constexpr ControlId of(std::size_t index) { return { index, 0 }; }
     constexpr std::size_t index() const { return m_index; }
     constexpr ControlRow const& row() const { return control_table[m_index]; }
     constexpr std::string_view name() const { return row().name; }
@@ -55,7 +55,8 @@ public:
 private:
     constexpr explicit ControlName(ControlId id)
         : ControlId(id)
-        , m_slot(id.row().kind == K ? slot_of(id.index()) : throw ModelError("the control is of another kind"))
+        , m_slot(
+              id.row().kind == K ? slot_of(id.index()) : throw ModelError("the control is of another kind"))
     {
     }
     static consteval char const* of_kind(char const* name)
