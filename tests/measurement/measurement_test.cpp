@@ -42,26 +42,9 @@ namespace {
         Measurement measurement { form, random };
     };
 
-    // The handlers as the user's hands, with nothing between them and the model.
-    class ModelHands final : public check::Hands {
-    public:
-        explicit ModelHands(model::Form1& form)
-            : m_form(form)
-        {
-        }
-        void press(model::ButtonName button, bool /*by_key*/) override { m_form.button(button).Click(); }
-        void move(model::BarName bar, look::BarMove move, bool /*by_key*/) override
-        {
-            m_form.bar(bar).Value = look::value_after(move, m_form.bar(bar).Value);
-        }
-
-    private:
-        model::Form1& m_form;
-    };
-
     TEST_F(MeasurementTest, WholeMeasurementThenRemeasure)
     {
-        ModelHands hands(form);
+        check::ModelHands hands(form);
         check::play_whole_measurement(hands, check::ModelView(form), random, false);
     }
 

@@ -1,7 +1,10 @@
 #include "tests/support/whole_measurement.h"
 
+#include "model/channels.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -146,6 +149,93 @@ void play_whole_measurement(
     EXPECT_EQ(random.drawn(), 12U);
     focus_on("red");
     EXPECT_EQ(measurement_problems(view), std::vector<std::string> {});
+}
+
+std::string ModelHands::stray(std::mt19937& rng)
+{
+    for (auto const& channel : model::channels) {
+        if (m_form.bar(channel.bar).Visible) {
+            int const place
+                = std::uniform_int_distribution<int>(model::HScrollBar::Min, model::HScrollBar::Max)(rng);
+            m_form.bar(channel.bar).Value = place;
+            return std::string(channel.name) + " bar set to " + std::to_string(place);
+        }
+    }
+    return {};
+}
+
+int play_at_random(Hands& hands, MeasurementView const& view, unsigned seed, int events)
+{
+    std::mt19937 rng(seed);
+    auto const uniform
+        = [&rng](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    auto const by_key = [&] { return uniform(0, 2) == 0; };
+    model::Colour target = view.colour(model::target_patch);
+    int offset = 0;
+    // Towards the target's channel on the shown bar, by a page or a step.
+    auto const aim = [&]() -> std::string {
+        if (view.colour(model::target_patch) != target) {
+            target = view.colour(model::target_patch);
+            offset = uniform(-12, 12);
+        }
+        for (auto const& channel : model::channels) {
+            if (!view.shown(channel.bar))
+                continue;
+            int const wanted = std::clamp(model::channel_of(target, channel.index) + offset, 0, 255);
+            int const distance = wanted - view.value(channel.bar);
+            if (distance == 0)
+                return {};
+            bool const far = std::abs(distance) >= 10;
+            hands.move(channel.bar,
+                distance > 0 ? (far ? BarMove::PageMore : BarMove::StepMore)
+                             : (far ? BarMove::PageLess : BarMove::StepLess),
+                by_key());
+            return std::string(channel.name) + " aimed at " + std::to_string(wanted);
+        }
+        return {};
+    };
+    // A shown button other than ＥＮＤ, or a shown bar moved any way.
+    auto const any = [&]() -> std::string {
+        std::vector<std::size_t> shown;
+        for (std::size_t i = 0; i < model::control_table.size(); ++i) {
+            auto const kind = model::control_table[i].kind;
+            bool const acts = kind == model::Kind::CommandButton || kind == model::Kind::HScrollBar;
+            if (acts && i != model::end_button.index() && view.shown(model::ControlId::of(i)))
+                shown.push_back(i);
+        }
+        auto const index = shown[static_cast<std::size_t>(uniform(0, static_cast<int>(shown.size()) - 1))];
+        bool const key = by_key();
+        auto const name = std::string(model::control_table[index].name) + (key ? " by key" : " by pointer");
+        if (model::control_table[index].kind == model::Kind::CommandButton) {
+            hands.press(model::ButtonName::of_row(index), key);
+            return name + " pressed";
+        }
+        // The pointer steps and pages; the keys go to the ends too.
+        auto const move = static_cast<BarMove>(uniform(0, key ? 5 : 3));
+        hands.move(model::BarName::of_row(index), move, key);
+        return name + " moved " + std::to_string(static_cast<int>(move));
+    };
+    int scores = 0;
+    std::vector<std::string> done;
+    for (int event = 0; event < events; ++event) {
+        int const kind = uniform(0, 9);
+        std::string said = kind < 3 ? hands.stray(rng) : std::string();
+        if (said.empty() && kind < 7)
+            said = aim();
+        done.push_back(said.empty() ? any() : said);
+        if (done.size() > 8)
+            done.erase(done.begin());
+        if (auto const problems = measurement_problems(view); !problems.empty()) {
+            std::string last;
+            for (auto const& each : done)
+                last += "\n  " + each;
+            ADD_FAILURE() << "seed " << seed << ", event " << event << ": " << problems.front()
+                          << "\nafter:" << last;
+            return scores;
+        }
+        scores += view.shown(model::score_label) ? 1 : 0;
+    }
+    return scores;
 }
 
 }

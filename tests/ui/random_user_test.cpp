@@ -19,29 +19,32 @@
 namespace tintora::ui {
 namespace {
 
-    // A user who clicks, drags and types at random, never on "ＥＮＤ" and never
-    // at the close box: those end the program and are tested on their own.
-    class RandomUser {
+    // The mouse and keys of a restless user: besides what every edition's
+    // user does, a click anywhere (on any part of a shown control, where a
+    // hidden one lies, or on the bare window), a drag of a thumb, and any
+    // key on whatever has the focus; never on "ＥＮＤ" and never at the
+    // close box: those end the program and are tested on their own.
+    class RestlessHands final : public WindowHands {
     public:
-        RandomUser(FormWindow& window, unsigned seed)
-            : m_window(window)
-            , m_rng(seed)
+        RestlessHands(FormWindow& window, WindowView const& view)
+            : WindowHands(view)
+            , m_window(window)
         {
         }
 
-        // Performs one event and says what it was.
-        std::string act()
+        std::string stray(std::mt19937& rng) override
         {
-            int const kind = uniform(0, 99);
-            if (kind < 55)
+            m_rng = &rng;
+            int const kind = uniform(0, 9);
+            if (kind < 4)
                 return click();
-            if (kind < 65)
+            if (kind < 6)
                 return drag();
             return key();
         }
 
     private:
-        int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_rng); }
+        int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(*m_rng); }
         QPoint inside(QRect const& r)
         {
             return { uniform(r.left(), r.right()), uniform(r.top(), r.bottom()) };
@@ -57,47 +60,10 @@ namespace {
             return found;
         }
 
-        // Like a user matching by eye: read the target patch and click the shown
-        // bar's arrows or track towards its colour, give or take a few steps, so
-        // that confirmations land on and around every grading boundary.
-        std::string aim()
-        {
-            for (auto const& channel : model::channels) {
-                auto* bar = dynamic_cast<BarWidget*>(m_window.widget_of(channel.name));
-                if (!bar->isVisible())
-                    continue;
-                auto const image = m_window.widget_of("Shape1")->grab().toImage();
-                QColor const target = image.pixelColor(image.width() / 2, image.height() / 2);
-                if (target != m_last_target) {
-                    m_last_target = target;
-                    m_offset = uniform(-12, 12);
-                }
-                int const wanted = std::array { target.red(), target.green(),
-                    target.blue() }[static_cast<std::size_t>(channel.index)];
-                int const distance = std::clamp(wanted + m_offset, 0, 255) - bar->value();
-                if (distance == 0)
-                    return {};
-                auto const part = std::abs(distance) >= 10
-                    ? (distance > 0 ? QStyle::SC_ScrollBarAddPage : QStyle::SC_ScrollBarSubPage)
-                    : (distance > 0 ? QStyle::SC_ScrollBarAddLine : QStyle::SC_ScrollBarSubLine);
-                QRect const area = bar->part(part);
-                if (area.isEmpty())
-                    return {};
-                QTest::mouseClick(bar, Qt::LeftButton, {}, area.center());
-                return "aimed click on " + bar->objectName().toStdString() + " towards "
-                    + std::to_string(wanted + m_offset);
-            }
-            return {};
-        }
-
         // Mostly on a shown control (on a bar: an end arrow, the track on either
         // side, or the thumb), sometimes where a hidden one lies, sometimes anywhere.
         std::string click()
         {
-            if (uniform(0, 9) < 5) {
-                if (auto said = aim(); !said.empty())
-                    return said;
-            }
             QPoint point;
             int const where = uniform(0, 9);
             auto const shown = children(true);
@@ -173,9 +139,7 @@ namespace {
         }
 
         FormWindow& m_window;
-        std::mt19937 m_rng;
-        QColor m_last_target;
-        int m_offset = 0;
+        std::mt19937* m_rng = nullptr;
     };
 
     TEST(RandomUser, NoSequenceOfEventsBreaksTheWindow)
@@ -192,16 +156,10 @@ namespace {
             window.show();
             QApplication::setActiveWindow(&window);
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-            RandomUser user(window, seed);
             WindowView const view(window);
-            for (int event = 0; event < events_per_user; ++event) {
-                std::string const what = user.act();
-                SCOPED_TRACE("replay with seed " + std::to_string(seed) + ", event " + std::to_string(event)
-                    + ": " + what);
-                ASSERT_EQ(escaped, "");
-                ASSERT_EQ(check::measurement_problems(view), std::vector<std::string> {});
-                scores += view.shown(model::score_label) ? 1 : 0;
-            }
+            RestlessHands hands(window, view);
+            scores += check::play_at_random(hands, view, seed, events_per_user);
+            EXPECT_EQ(escaped, "") << "seed " << seed;
         }
         // The users must get through whole measurements, not only wander in one stage.
         std::printf(

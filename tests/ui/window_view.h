@@ -55,7 +55,7 @@ private:
 
 // A user's mouse and keyboard on the window: a click on a button or on a
 // part of a bar, or Tab to the control and its key.
-class WindowHands final : public check::Hands {
+class WindowHands : public check::Hands {
 public:
     explicit WindowHands(WindowView const& view)
         : m_view(view)
