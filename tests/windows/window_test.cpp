@@ -19,6 +19,13 @@
 namespace tintora::win {
 namespace {
 
+    std::string text_of(HWND hwnd)
+    {
+        std::wstring text(256, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), 256)));
+        return narrow(text);
+    }
+
     class WindowsView final : public check::MeasurementView {
     public:
         explicit WindowsView(FormWindow& window)
@@ -29,12 +36,7 @@ namespace {
         {
             return IsWindowVisible(hwnd(control)) != FALSE;
         }
-        std::string caption(model::LabelName label) const override
-        {
-            std::wstring text(256, L'\0');
-            text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd(label), text.data(), 256)));
-            return narrow(text);
-        }
+        std::string caption(model::LabelName label) const override { return text_of(hwnd(label)); }
         int value(model::BarName bar) const override { return GetScrollPos(hwnd(bar), SB_CTL); }
         model::Colour colour(model::ShapeName patch) const override
         {
@@ -197,9 +199,7 @@ namespace {
                         look::pixels(place.left + place.width, dpi),
                         look::pixels(place.top + place.height, dpi)));
                 if (row.kind == model::Kind::Label || row.kind == model::Kind::CommandButton) {
-                    std::wstring text(256, L'\0');
-                    text.resize(static_cast<std::size_t>(GetWindowTextW(view.hwnd(id), text.data(), 256)));
-                    EXPECT_EQ(narrow(text), row.caption);
+                    EXPECT_EQ(text_of(view.hwnd(id)), row.caption);
                 }
                 // The tooltip's words, in the window's standard font.
                 std::wstring tip(256, L'\0');
@@ -214,9 +214,7 @@ namespace {
             EXPECT_EQ(narrow(face.lfFaceName), look::families_of(look::standard_font.typeface)[0]);
             EXPECT_EQ(face.lfHeight, -std::lround(look::font_pixels(9, dpi)));
         }
-        std::wstring title(16, L'\0');
-        title.resize(static_cast<std::size_t>(GetWindowTextW(window->hwnd(), title.data(), 16)));
-        EXPECT_EQ(narrow(title), look::window_title);
+        EXPECT_EQ(text_of(window->hwnd()), look::window_title);
     }
 
     // Labels break their captions where Japanese typesetting allows, as
