@@ -3,6 +3,7 @@
 #include "look/bar.h"
 #include "look/look.h"
 #include "look/spoken.h"
+#include "model/error.h"
 #include "ui/accessibility.h"
 #include "ui/application.h"
 #include "ui/widgets.h"
@@ -16,7 +17,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <exception>
 #include <string_view>
 #include <utility>
 
@@ -211,13 +211,8 @@ void FormWindow::raise_event(model::Control const& control, char const* event, A
 {
     QPointer<QWidget> const focused = QApplication::focusWidget();
     m_handling = true;
-    try {
-        action();
-    } catch (std::exception const& error) {
-        m_error_sink(control.name() + "." + event + ": " + error.what());
-    } catch (...) {
-        m_error_sink(control.name() + "." + event + ": unknown error");
-    }
+    if (auto const failure = model::failure_of(control.name(), event, action); !failure.empty())
+        m_error_sink(failure);
     m_handling = false;
     pass_focus_on(control, focused);
     if (auto const sentence = look::announcement_after(m_form, control); !sentence.empty())

@@ -4,14 +4,15 @@
 #include "look/look.h"
 #include "look/spoken.h"
 #include "model/channels.h"
+#include "model/error.h"
 #include "win/accessibility.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
-#include <exception>
 #include <vector>
 
 namespace tintora::win {
@@ -508,33 +509,26 @@ void FormWindow::scrolled(HWND bar, int code)
     if (index < 0)
         return;
     auto& value = m_form.bar(model::BarName::of_row(static_cast<std::size_t>(index))).Value;
+    // The bar's own codes for the moves every edition's bar makes; the
+    // thumb let go where it was dragged.
+    static constexpr std::array<std::pair<int, look::BarMove>, 6> moves { {
+        { SB_LINELEFT, look::BarMove::StepLess },
+        { SB_LINERIGHT, look::BarMove::StepMore },
+        { SB_PAGELEFT, look::BarMove::PageLess },
+        { SB_PAGERIGHT, look::BarMove::PageMore },
+        { SB_LEFT, look::BarMove::ToMin },
+        { SB_RIGHT, look::BarMove::ToMax },
+    } };
+    auto const move
+        = std::find_if(moves.begin(), moves.end(), [code](auto const& each) { return each.first == code; });
     int next = value;
-    switch (code) {
-    case SB_LINELEFT:
-        next = look::value_after(look::BarMove::StepLess, value);
-        break;
-    case SB_LINERIGHT:
-        next = look::value_after(look::BarMove::StepMore, value);
-        break;
-    case SB_PAGELEFT:
-        next = look::value_after(look::BarMove::PageLess, value);
-        break;
-    case SB_PAGERIGHT:
-        next = look::value_after(look::BarMove::PageMore, value);
-        break;
-    case SB_LEFT:
-        next = look::value_after(look::BarMove::ToMin, value);
-        break;
-    case SB_RIGHT:
-        next = look::value_after(look::BarMove::ToMax, value);
-        break;
-    case SB_THUMBPOSITION: {
+    if (move != moves.end()) {
+        next = look::value_after(move->second, value);
+    } else if (code == SB_THUMBPOSITION) {
         SCROLLINFO info { sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0 };
         GetScrollInfo(bar, SB_CTL, &info);
         next = info.nTrackPos;
-        break;
-    }
-    default:
+    } else {
         return;
     }
     raise_event(static_cast<std::size_t>(index), "Change", [&value, next] { value = next; });
@@ -547,13 +541,8 @@ void FormWindow::raise_event(std::size_t index, char const* event, Action const&
 {
     auto const& control = m_form.control(index);
     int const focused = index_of(GetFocus());
-    try {
-        action();
-    } catch (std::exception const& error) {
-        m_error_sink(control.name() + "." + event + ": " + error.what());
-    } catch (...) {
-        m_error_sink(control.name() + "." + event + ": unknown error");
-    }
+    if (auto const failure = model::failure_of(control.name(), event, action); !failure.empty())
+        m_error_sink(failure);
     auto const* had_focus = focused < 0 ? nullptr : &m_form.control(static_cast<std::size_t>(focused));
     if (auto const* next = look::focus_after_handler(m_form, control, had_focus))
         SetFocus(m_children[next->index()]);
