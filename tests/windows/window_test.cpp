@@ -314,8 +314,9 @@ namespace {
         EXPECT_EQ(reported, "");
     }
 
-    // A run-time error is reported, naming the control and the event, and
-    // ends the program with status 1; ＥＮＤ and closing the window end it with 0.
+    // A run-time error is reported, naming the control and the event (the
+    // program's own report, a message box and status 1, is not run here: the
+    // box would wait for a user); ＥＮＤ and closing the window end it with 0.
     TEST_F(WindowsWindow, AnErrorIsReportedAndEndAndClosingEndTheProgram)
     {
         hands.press(model::start_button, false);
