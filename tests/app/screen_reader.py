@@ -1,20 +1,14 @@
 #!/usr/bin/python3
-"""The real tintora as screen reader users meet it, over AT-SPI, on an X
-display of its own, in a D-Bus session of its own:
+"""The real tintora as screen reader users meet it, on an X display of its
+own, in a D-Bus session of its own:
 
-    xvfb-run -a dbus-run-session -- screen_reader.py actions|orca TINTORA
+    xvfb-run -a dbus-run-session -- screen_reader.py TINTORA
 
-actions: works it as a screen reader does, by the accessible objects alone.
-Reads the shown controls and their names, presses buttons through their
-accessible action, sets the bars through their accessible value, and checks
-the texts of each step against the grading and score rules: one whole
-measurement and a re-measure.
-
-orca: a whole measurement by keyboard alone, heard through the desktop's
-screen reader: Orca, speaking through speech-dispatcher and espeak-ng (into
-a null audio device), with openbox. What Orca speaks is read from its debug
-log. Orca starts first, as on a desktop with the screen reader on. Checked
-in what it speaks: each stage's opening, each channel's result (confirmed
+A whole measurement by keyboard alone, heard through the desktop's screen
+reader: Orca, speaking through speech-dispatcher and espeak-ng (into a null
+audio device), with openbox. What Orca speaks is read from its debug log.
+Orca starts first, as on a desktop with the screen reader on. Checked in
+what it speaks: each stage's opening, each channel's result (confirmed
 value, correct value, error and mark), the score, flat review of the
 results, and that ＥＮＤ is never presented as focused because ＳＴＡＲＴ or a
 確定 went away; ＥＮＤ then ends the program with status 0. After every step,
@@ -22,7 +16,11 @@ where the focus stands, read off the accessibility bus: a button that opens
 a stage (ＳＴＡＲＴ, R, G, B, 再測定) gives it to the stage's bar, from which the
 Tabs the sentence names reach 確定; when a pressed button goes away, the
 focus goes to the next step's control, never to ＥＮＤ; where it stays, the
-focus stays on it. Last, a program started before Orca must be found by it.
+focus stays on it. Read off the bus too, as a screen reader's own review
+reads it: what shows at opening, the tooltips as descriptions, each result
+row's labels against what was heard, the score, and a bar that takes a
+value set through its accessible value. Last, a program started before
+Orca must be found by it.
 """
 import os
 import re
@@ -140,16 +138,29 @@ class Orca:
 
 
 class Keyboard:
-    """The keys, what Orca speaks after each, and where the focus then
-    stands, as the accessibility bus tells it."""
+    """The keys, what Orca speaks after each, and what the accessibility bus
+    tells: where the focus stands, and the objects shown."""
 
     def __init__(self, orca, window):
         self.orca = orca
         self.window = window
         self.app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "tintora"), None)
+        check(self.app is not None, "tintora is on the accessibility bus")
 
     def focused(self):
         return next((a.name for a in walk(self.app) if a.getState().contains(pyatspi.STATE_FOCUSED)), None)
+
+    def shown(self):
+        return [a for a in walk(self.app) if a.getState().contains(pyatspi.STATE_SHOWING)]
+
+    def find(self, role, name=None, description=None):
+        return next((a for a in self.shown() if a.getRoleName() == role and name in (None, a.name)
+                     and description in (None, a.description)), None)
+
+    def text(self, description):
+        """What a label holds: it reads as its role, then what it holds."""
+        label = self.find("label", description=description)
+        return label.name.removeprefix(description + " ") if label else None
 
     def focus_is(self, expected, step):
         """Checks where the focus stands once the window has handled the keys."""
@@ -202,6 +213,8 @@ def confirm(keys, key, channel, chosen):
     check(word == channel and int(confirmed) == chosen, f"{channel}: the confirmed value {confirmed} is {chosen}")
     check(int(error) == abs(chosen - int(correct)), f"{channel}: the error {error} is |{chosen} - {correct}|")
     check(mark == grade(int(error)), f"{channel}: the mark {mark} fits the error {error}")
+    row = [keys.text(f"{channel}の{role}") for role in ("確定値", "正解", "誤差", "判定")]
+    check(row == [confirmed, correct, error, mark], f"{channel}: the row's labels read what was heard: {row}")
     return int(error)
 
 
@@ -214,9 +227,17 @@ def measurement(orca, tintora):
               "Orca presents the window and the focus on ＥＮＤ")
         keys = Keyboard(orca, window)
         keys.focus_is("ＥＮＤ", "at opening")
+        shown = {(a.getRoleName(), a.name) for a in keys.shown()}
+        for role, name, what in [("push button", "ＳＴＡＲＴ", "ＳＴＡＲＴ"), ("label", "Tintora", "the title"),
+                                 ("label", "STARTボタンを押すと開始します。", "the start hint, without its arrow"),
+                                 ("filler", "Ａ", "patch Ａ"), ("filler", "Ｂ", "patch Ｂ")]:
+            check((role, name) in shown, f"at opening {what} is read as a {role} {name}")
+        check(not any(role == "scroll bar" for role, _ in shown), "no bar is shown before ＳＴＡＲＴ")
+        check(keys.find("push button", "ＥＮＤ", "終了") is not None, "ＥＮＤ is described by its tooltip")
         check(keys.tab_to("ＳＴＡＲＴ"), "Tab reaches ＳＴＡＲＴ")
         presses = stage(keys, "space", "赤", "ＳＴＡＲＴ")
         keys.focus_is("赤", "ＳＴＡＲＴ")
+        check(keys.find("push button", "R", "G､Bが同じ") is not None, "R is described by its tooltip")
         for tabs, again in ((2, "R"), (0, None)):
             for key in ("Right", "Right", "Right"):
                 keys.press(key, lambda s: s.startswith("15"))
@@ -255,6 +276,7 @@ def measurement(orca, tintora):
             found = next((SCORE.search(s) for s in heard if SCORE.search(s)), None)
             score = (-1 if found and found.group(1) else 1) * int(found.group(2)) if found else None
             check(score == 100 - sum(errors), f"{press}: Orca speaks the score {score}, 100 less the errors {errors}")
+            check(keys.text("点数") == str(score), f"{press}: the score label reads {keys.text('点数')}")
             keys.focus_is("PUSH", press)
         review = []
         for _ in range(6):
@@ -265,6 +287,14 @@ def measurement(orca, tintora):
         check(keys.tab_to("再測定"), "Tab reaches 再測定")
         stage(keys, "space", "赤", "再測定")
         keys.focus_is("赤", "再測定")
+        check(keys.find("label", description="点数") is None, "再測定 hides the score")
+        # A value set through the bar's accessible value, as a screen reader's own controls set it.
+        value = keys.find("scroll bar", "赤").queryValue()
+        check((value.minimumValue, value.maximumValue, keys.text("赤の値")) == (0, 255, "150"),
+              "the red bar ranges over 0 to 255 and stands at 150 again")
+        value.currentValue = 42.0
+        heard = orca.wait_for(lambda spoken: any(s.startswith("42") for s in spoken), 5)
+        check(heard is not None and keys.text("赤の値") == "42", f"set to 42 over the bus, the bar says so: {heard}")
         check(keys.tab_to("ＥＮＤ"), "Tab reaches ＥＮＤ")
         xdotool("key", "--window", window, "space")
         status = exit_status(program)
@@ -294,121 +324,6 @@ def found_when_started_later(tintora, home):
         program.kill()
 
 
-def wait_for(predicate, timeout=10.0):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        result = predicate()
-        if result:
-            return result
-        time.sleep(0.05)
-    return predicate()
-
-
-class Window:
-    def __init__(self, app):
-        self.app = app
-
-    def shown(self):
-        return [a for a in walk(self.app) if a.getState().contains(pyatspi.STATE_SHOWING)]
-
-    def find(self, role, name=None, description=None):
-        for a in self.shown():
-            if a.getRoleName() == role and (name is None or a.name == name) \
-                    and (description is None or a.description == description):
-                return a
-        return None
-
-    def press(self, name):
-        button = wait_for(lambda: self.find("push button", name))
-        check(button is not None, f"a button named {name!r} is shown")
-        action = button.queryAction()
-        names = [action.getName(i) for i in range(action.nActions)]
-        action.doAction(names.index("Press"))
-
-    def text(self, description):
-        """The number a label holds: it reads as its role, then the number."""
-        label = wait_for(lambda: self.find("label", description=description))
-        if label is None:
-            return None
-        role, _, number = label.name.rpartition(" ")
-        return number if role == description else label.name
-
-    def set_bar(self, name, value):
-        bar = wait_for(lambda: self.find("scroll bar", name))
-        check(bar is not None, f"the bar {name!r} is shown")
-        v = bar.queryValue()
-        check((v.minimumValue, v.maximumValue) == (0, 255), f"{name} ranges over 0 to 255")
-        v.currentValue = float(value)
-
-
-def confirm_channel(window, bar, colour, chosen):
-    window.set_bar(bar, chosen)
-    check(wait_for(lambda: window.text(f"{colour}の値") == str(chosen)), f"{colour} value label reads {chosen}")
-    window.press("確定")
-    confirmed = wait_for(lambda: window.text(f"{colour}の確定値"))
-    correct = window.text(f"{colour}の正解")
-    error = window.text(f"{colour}の誤差")
-    mark = window.text(f"{colour}の判定")
-    print(f"     {colour}: confirmed {confirmed}, correct {correct}, error {error}, mark {mark}")
-    check(confirmed == str(chosen), f"{colour} confirmed value is {chosen}")
-    check(correct is not None and correct.isdigit() and 0 <= int(correct) <= 255, f"{colour} correct value is 0 to 255")
-    expected = abs(chosen - int(correct)) if correct and correct.isdigit() else None
-    check(error == str(expected), f"{colour} error is |{chosen} - correct|")
-    check(expected is not None and mark == grade(expected), f"{colour} mark {mark} fits error {error}")
-    return expected or 0
-
-
-def work_through(window):
-    """ＳＴＡＲＴ, the three channels, the score and 再測定, as a screen reader user would."""
-    wait_for(lambda: window.find("push button", "ＥＮＤ"))
-
-    shown = sorted((a.getRoleName(), a.name) for a in window.shown() if a.getRoleName() != "filler" or a.name)
-    print("     shown at opening:", shown)
-    check(("push button", "ＳＴＡＲＴ") in shown and ("push button", "ＥＮＤ") in shown, "ＳＴＡＲＴ and ＥＮＤ are shown")
-    check(("label", "Tintora") in shown and ("label", "STARTボタンを押すと開始します。") in shown,
-          "the title and the start hint are read, the hint without its arrow")
-    check(("filler", "Ａ") in shown and ("filler", "Ｂ") in shown, "the patches are named Ａ and Ｂ")
-    check(not any(role == "scroll bar" for role, _ in shown), "no bar is shown before ＳＴＡＲＴ")
-    check(window.find("push button", "ＥＮＤ").description == "終了", "ＥＮＤ is described by its tooltip")
-
-    window.press("ＳＴＡＲＴ")
-    check(wait_for(lambda: window.find("scroll bar", "赤")) is not None, "ＳＴＡＲＴ shows the red bar")
-    check(window.find("push button", "R").description == "G､Bが同じ", "R is described by its tooltip")
-    errors = [confirm_channel(window, "赤", "赤", 100)]
-    window.press("G")
-    errors.append(confirm_channel(window, "緑", "緑", 37))
-    window.press("B")
-    errors.append(confirm_channel(window, "青", "青", 222))
-    window.press("PUSH")
-    score = wait_for(lambda: window.text("点数"))
-    check(score == str(100 - sum(errors)), f"the score {score} is 100 less the errors {errors}")
-
-    window.press("再測定")
-    check(wait_for(lambda: window.find("scroll bar", "赤")) is not None, "再測定 opens the red stage")
-    check(window.text("赤の値") == "150", "the red value label reads 150 again")
-    check(window.find("label", description="点数") is None, "the score is hidden again")
-
-
-def by_actions(tintora):
-    os.environ["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
-    with private_runtime():
-        desktop = pyatspi.Registry.getDesktop(0)  # starts the registry before the program registers
-        program = subprocess.Popen([tintora])
-        try:
-            app = wait_for(lambda: next((a for a in desktop if a is not None and a.name == "tintora"), None), 30)
-            check(app is not None, "tintora is on the accessibility bus")
-            if app is None:
-                return
-            window = Window(app)
-            work_through(window)
-            window.press("ＥＮＤ")
-            status = exit_status(program)
-            check(status == 0, f"ＥＮＤ pressed through its action ends the program with status 0 ({status})")
-        finally:
-            if program.poll() is None:
-                program.kill()
-
-
 def out_of_time(_signal, _frame):
     raise TimeoutError("the Orca test ran out of its time")
 
@@ -430,8 +345,7 @@ def heard(tintora):
 
 
 def main():
-    mode, tintora = sys.argv[1], os.path.abspath(sys.argv[2])
-    {"actions": by_actions, "orca": heard}[mode](tintora)
+    heard(os.path.abspath(sys.argv[1]))
     return summary()
 
 
