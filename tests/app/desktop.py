@@ -19,8 +19,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
-from checks import check, summary  # noqa: E402
-from screen import Screen, click, ink_against_background, running_openbox, window_id  # noqa: E402
+from checks import check, ends_with_status_0, summary  # noqa: E402
+from screen import Screen, click, ink_against_background, running_openbox, start  # noqa: E402
 from tables import CHANNELS, MEASUREMENT, ROLES, centre, place  # noqa: E402
 
 # The controls whose captions must stand out, as the window shows them in
@@ -33,29 +33,8 @@ SCORED_CAPTIONS = ["Label16", "Label10", "Label12(0)", "Label12(1)", "Label24", 
 TOOLKIT_DRAWN = [ROLES["end"], "red"]
 
 
-def start(tintora, env=None):
-    process = subprocess.Popen([tintora], env={**os.environ, **(env or {})},
-                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    window = window_id(process)
-    if window is None:
-        process.kill()
-        raise RuntimeError(f"the window did not open: {process.communicate()[1]}")
-    time.sleep(0.4)
-    return process, window
-
-
-def ends_with_status_0(process, how):
-    try:
-        _, errors = process.communicate(timeout=5)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        errors = process.communicate()[1]
-    check(process.returncode == 0, f"{how} ends the program with status 0 ({process.returncode})")
-    return errors
-
-
 def window_manager(tintora, screen):
-    process, window = start(tintora)
+    process, window = start([tintora])
     frame = screen.x.create_resource_object("window", window).query_tree().parent
     check(frame.id != screen.root.id, "openbox frames the window")
     icon = screen.x.create_resource_object("window", window).get_full_property(
@@ -102,7 +81,7 @@ def themes(tintora, screen, config):
     ]
     default_look = {}
     for theme, env, plugin in desktops:
-        process, window = start(tintora, {**env, "QT_DEBUG_PLUGINS": "1"} if plugin else env)
+        process, window = start([tintora], {**env, "QT_DEBUG_PLUGINS": "1"} if plugin else env)
         click(window, *centre(ROLES["start"]))
         time.sleep(0.3)
         shot = screen.grab(window)
@@ -136,7 +115,7 @@ def missing_font(tintora, fonts):
     with open(os.path.join(fonts, "fonts.conf"), "w") as conf:
         conf.write(f'<?xml version="1.0"?><fontconfig><dir>{fonts}</dir>'
                    f'<cachedir>{fonts}/cache</cachedir></fontconfig>')
-    process, window = start(tintora, {"FONTCONFIG_FILE": os.path.join(fonts, "fonts.conf")})
+    process, window = start([tintora], {"FONTCONFIG_FILE": os.path.join(fonts, "fonts.conf")})
     check(window is not None, f"with only {os.path.basename(font)} installed, the window opens")
     click(window, *centre(ROLES["end"]))
     lines = [line for line in ends_with_status_0(process, "ＥＮＤ").splitlines() if line.strip()]

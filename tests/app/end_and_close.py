@@ -18,12 +18,10 @@ import sys
 import tempfile
 import time
 
-from Xlib import X, display, protocol
-
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(here, "../support"))
 from checks import check, summary  # noqa: E402
-from screen import running_openbox, window_id, xdotool  # noqa: E402
+from screen import Screen, click, running_openbox, window_id  # noqa: E402
 from tables import CHANNELS, MEASUREMENT, ROLES, bar_part, centre  # noqa: E402
 
 # Each phase of a measurement, by the buttons pressed to reach it.
@@ -40,22 +38,6 @@ def read(file):
     return file.read()
 
 
-def click(window, point, pause):
-    xdotool("mousemove", "--window", window, *point, "click", "1")
-    time.sleep(pause)
-
-
-def close_box(window):
-    """What a window manager sends when the user presses the close box."""
-    x = display.Display()
-    target = x.create_resource_object("window", window)
-    event = protocol.event.ClientMessage(window=target, client_type=x.intern_atom("WM_PROTOCOLS"),
-                                         data=(32, [x.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]))
-    target.send_event(event, event_mask=X.NoEventMask)
-    x.sync()  # a round trip: the server has taken the request when this returns
-    x.close()
-
-
 def run(command, phase, points, ending, pause=0.1, slow=False):
     """Starts the program, clicks through to the phase and ends it; the
     problems seen, or None. A slow program (under valgrind) is given time."""
@@ -69,15 +51,17 @@ def run(command, phase, points, ending, pause=0.1, slow=False):
         return f"{phase}, {ending}: the window did not open: {read(errors_file).strip()}"
     time.sleep(2 if slow else 0.3)
     for point in points:
-        click(window, point, pause)
+        click(window, *point, pause)
     time.sleep(0.2)
     if process.poll() is not None:
         return f"{phase}, {ending}: the program ended before it was told to ({process.returncode})"
     started = time.monotonic()
     if ending == "ＥＮＤ":
-        click(window, centre(ROLES["end"]), 0)
+        click(window, *centre(ROLES["end"]), 0)
     else:
-        close_box(window)
+        screen = Screen()
+        screen.close_box(window)
+        screen.close()
     try:
         process.wait(timeout=120 if slow else 5)
     except subprocess.TimeoutExpired:

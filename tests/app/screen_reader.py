@@ -36,8 +36,8 @@ import tty
 import pyatspi
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
-from checks import check, exit_status, grade, summary, walk  # noqa: E402
-from screen import running_openbox, window_id, xdotool  # noqa: E402
+from checks import check, ends_with_status_0, exit_status, grade, summary, walk  # noqa: E402
+from screen import running_openbox, start, xdotool  # noqa: E402
 from session import private_runtime  # noqa: E402
 
 RESULT = re.compile(r"(赤|緑|青) 確定値 (\d+) 正解 (\d+) 誤差 (\d+) 判定 (◎|○|△)")
@@ -219,10 +219,8 @@ def confirm(keys, key, channel, chosen):
 
 
 def measurement(orca, tintora):
-    program = subprocess.Popen([tintora], stderr=subprocess.PIPE, text=True)
+    program, window = start([tintora])
     try:
-        window = window_id(program)
-        check(window is not None, "the window opens")
         check(orca.wait_for(lambda spoken: any(s.startswith("ＥＮＤ") for s in spoken), 20) is not None,
               "Orca presents the window and the focus on ＥＮＤ")
         keys = Keyboard(orca, window)
@@ -297,10 +295,9 @@ def measurement(orca, tintora):
         check(heard is not None and keys.text("赤の値") == "42", f"set to 42 over the bus, the bar says so: {heard}")
         check(keys.tab_to("ＥＮＤ"), "Tab reaches ＥＮＤ")
         xdotool("key", "--window", window, "space")
-        status = exit_status(program)
-        check(status == 0, f"Space on ＥＮＤ ends the program with status 0 ({status})")
-        if status:
-            print("the program's standard error:\n" + program.stderr.read())
+        errors = ends_with_status_0(program, "Space on ＥＮＤ")
+        if errors:
+            print("the program's standard error:\n" + errors)
     finally:
         if program.poll() is None:
             program.kill()
@@ -308,11 +305,10 @@ def measurement(orca, tintora):
 
 def found_when_started_later(tintora, home):
     """The program runs before the screen reader does."""
-    program = subprocess.Popen([tintora], stderr=subprocess.DEVNULL)
+    program, window = start([tintora])
     orca = None
     try:
-        window = window_id(program)
-        time.sleep(1)
+        time.sleep(0.6)
         orca = Orca(home)
         keys = Keyboard(orca, window)
         heard = keys.press("Tab", lambda s: s.startswith("ＳＴＡＲＴ"), 10)

@@ -30,6 +30,17 @@ def exit_status(program, timeout=5):
         return None
 
 
+def ends_with_status_0(program, how):
+    """Checks that the program ends with status 0; what it wrote on stderr."""
+    try:
+        errors = program.communicate(timeout=5)[1]
+    except subprocess.TimeoutExpired:
+        program.kill()
+        errors = program.communicate()[1]
+    check(program.returncode == 0, f"{how} ends the program with status 0 ({program.returncode})")
+    return errors or ""
+
+
 def walk(accessible):
     """Every accessible object below one, depth first."""
     for child in accessible:

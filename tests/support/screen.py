@@ -23,6 +23,19 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
 
 
+def start(command, env=None):
+    """The program started, its standard error a pipe, and its window once
+    shown and settled."""
+    process = subprocess.Popen(command, env={**os.environ, **(env or {})}, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.PIPE, text=True)
+    window = window_id(process)
+    if window is None:
+        process.kill()
+        raise RuntimeError(f"{' '.join(command)}: the window did not open: {process.communicate()[1]}")
+    time.sleep(0.4)
+    return process, window
+
+
 def window_id(process, timeout=20):
     """The shown window "Form1" of a started program, or None once it has ended or the time is up."""
     deadline = time.monotonic() + timeout
@@ -103,9 +116,9 @@ class Screen:
         self.ask_window_manager(window, "_NET_CLOSE_WINDOW", X.CurrentTime, 2)
 
 
-def click(window, x, y):
+def click(window, x, y, pause=0.15):
     xdotool("mousemove", "--window", window, x, y, "click", "1")
-    time.sleep(0.15)
+    time.sleep(pause)
 
 
 def luminance(colour):
@@ -132,22 +145,12 @@ def ink_against_background(image):
 
 def opens_and_ends(command):
     """Starts the command, waits for its window, clicks ＥＮＤ and requires status 0."""
+    from checks import ends_with_status_0, summary
     from tables import ROLES, centre
-    program = subprocess.Popen(command)
-    window = window_id(program)
-    if window is None:
-        program.kill()
-        print(f"FAIL: {' '.join(command)} opened no window")
-        return 1
-    time.sleep(0.5)
+    program, window = start(command)
     click(window, *centre(ROLES["end"]))
-    try:
-        status = program.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        program.kill()
-        status = "none, still running"
-    print(f"{' '.join(command)} opened its window and, at ＥＮＤ, ended with status {status}")
-    return 0 if status == 0 else 1
+    ends_with_status_0(program, f"{' '.join(command)} opened its window and ＥＮＤ")
+    return summary()
 
 
 if __name__ == "__main__":

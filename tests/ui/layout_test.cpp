@@ -194,9 +194,10 @@ namespace {
     TEST(Opening, WindowIsForm1WithEveryControlInItsDesignedPlace)
     {
         FormWindow window;
-        EXPECT_EQ(window.windowTitle(), "Form1");
-        EXPECT_EQ(window.size(), QSize(629, 588));
-        for (QSize const size : { QSize(629, 588), QSize(900, 800) }) {
+        QSize const designed(look::pixels(look::client_width_twips), look::pixels(look::client_height_twips));
+        EXPECT_EQ(window.windowTitle(), to_qstring(look::window_title));
+        EXPECT_EQ(window.size(), designed);
+        for (QSize const size : { designed, QSize(900, 800) }) {
             window.resize(size);
             for (auto const* control : window.form().controls()) {
                 auto const& place = control->place();

@@ -111,14 +111,14 @@ class Page {
     return box;
   }
 
-  async click(selector) {
+  // A click or a tap at the middle of the element.
+  async click(selector, how = "clickAt") {
     const { x, y, width, height } = await this.box(selector);
-    await this.clickAt(x + width / 2, y + height / 2);
+    await this[how](x + width / 2, y + height / 2);
   }
 
-  async tap(selector) {
-    const { x, y, width, height } = await this.box(selector);
-    await this.tapAt(x + width / 2, y + height / 2);
+  tap(selector) {
+    return this.click(selector, "tapAt");
   }
 
   async drag(x, y, toX, toY = y) {
@@ -225,23 +225,10 @@ class PuppeteerPage extends Page {
   cdp() {
     return this.page.createCDPSession();
   }
-  // Turns the phone: a new viewport, the screen's orientation with it. A
-  // Firefox a version back has no command for the orientation, and says so.
+  // Turns the phone: a new viewport, the screen's orientation with it.
   turn(viewport) {
     const { deviceScaleFactor, hasTouch, isMobile } = this.page.viewport() ?? {};
     return this.page.setViewport({ ...viewport, deviceScaleFactor, hasTouch, isMobile, isLandscape: viewport.width > viewport.height });
-  }
-}
-
-// Sets a page's viewport. puppeteer asks Firefox for the screen's
-// orientation with it, which a Firefox a version back (ESR 140) has no
-// command for; the viewport alone is then set through WebDriver BiDi.
-async function setViewport(tab, viewport, scale, touch) {
-  try {
-    await tab.setViewport({ ...viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch });
-  } catch (error) {
-    if (!/unknown command/.test(error.message)) throw error;
-    await tab.mainFrame().browsingContext.setViewport({ viewport, devicePixelRatio: scale });
   }
 }
 
@@ -286,7 +273,7 @@ export async function openIn(browser, url, options = {}) {
   const { viewport = { width: 1280, height: 800 }, touch = false, scale = 1, context, beforeLoad, prepare, ready = true } = options;
   const owner = context === "default" ? browser.defaultBrowserContext() : await browser.createBrowserContext();
   const tab = await owner.newPage();
-  await setViewport(tab, viewport, scale, touch);
+  await tab.setViewport({ ...viewport, deviceScaleFactor: scale, hasTouch: touch, isMobile: touch });
   const media = [["prefers-color-scheme", options.colorScheme], ["prefers-contrast", options.contrast], ["forced-colors", options.forcedColors]];
   const features = media.filter(([, value]) => value).map(([name, value]) => ({ name, value }));
   // Asked of Chromium itself: puppeteer knows only some of these features.
@@ -307,7 +294,7 @@ async function chromium() {
   const browser = await launchChromium();
   return {
     name: "chromium",
-    can: { touch: true, beforeLoad: true, chromium: true },
+    can: { touch: true, turn: true, beforeLoad: true, chromium: true },
     version: () => browser.version(),
     browser,
     open: (url, options = {}) => openIn(browser, url, options),
@@ -327,7 +314,7 @@ async function firefox() {
   const version = (await (await browserFor(false)).version()).replace("firefox/", "");
   return {
     name: "firefox",
-    can: { touch: true, beforeLoad: true },
+    can: { touch: true, turn: true, beforeLoad: true },
     version: () => version,
     open: async (url, options = {}) => openIn(await browserFor(Boolean(options.touch)), url, options),
     async close() {
@@ -405,43 +392,52 @@ class WebDriverPage extends Page {
 }
 
 // A WebDriver server of its own on a free port of the loopback, started
-// with the environment given; sessions of it give pages.
+// with the environment given; page(capabilities, pointer) opens a session
+// of it as a page, the browser's version kept in version.
 async function startDriver(command, environment = {}) {
   const port = await portprober.findFreePort();
   const service = new remote.DriverService(command, { loopback: true, port, args: [`--port=${port}`], env: { ...process.env, ...environment } });
   const url = await service.start();
-  return {
-    session: (capabilities) => WebDriver.createSession(new Executor(new HttpClient(url)), new Capabilities(capabilities)),
+  const driver = {
+    version: "",
+    async page(capabilities, pointerType) {
+      const session = await WebDriver.createSession(new Executor(new HttpClient(url)), new Capabilities(capabilities));
+      driver.version = (await session.getCapabilities()).get("browserVersion");
+      return new WebDriverPage(session, pointerType);
+    },
     stop: () => service.kill(),
   };
+  return driver;
+}
+
+// Goes to the site, and waits for the engine unless told not to.
+async function arrive(page, url, ready) {
+  await page.goto(url);
+  if (ready) await page.ready();
+  return page;
 }
 
 // WebKitGTK's MiniBrowser, on the X display the test runs on.
 async function webkit() {
   const driver = await startDriver("WebKitWebDriver");
   const binary = "/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser";
-  let version = "";
   return {
     name: "webkit",
     // WebKitGTK takes its pointer from the display's devices: Xvfb has a mouse.
     can: { touch: false },
-    version: () => version,
+    version: () => driver.version,
     async open(url, { viewport = { width: 1280, height: 800 }, ready = true } = {}) {
-      const session = await driver.session({ "webkitgtk:browserOptions": { binary, args: ["--automation"] } });
-      version = (await session.getCapabilities()).get("browserVersion");
-      const page = new WebDriverPage(session, "mouse");
+      const page = await driver.page({ "webkitgtk:browserOptions": { binary, args: ["--automation"] } }, "mouse");
       // The window is the viewport and the browser's own frame: make the
       // viewport the size asked.
       let rect = { width: viewport.width, height: viewport.height };
       for (let tries = 0; tries < 3; ++tries) {
-        await session.manage().window().setRect(rect);
+        await page.driver.manage().window().setRect(rect);
         const [width, height] = await page.evaluate(() => [innerWidth, innerHeight]);
         if (width === viewport.width && height === viewport.height) break;
         rect = { width: rect.width + viewport.width - width, height: rect.height + viewport.height - height };
       }
-      await page.goto(url);
-      if (ready) await page.ready();
-      return page;
+      return arrive(page, url, ready);
     },
     close: () => driver.stop(),
   };
@@ -467,18 +463,14 @@ async function wpe() {
       drivers.set(size, startDriver("WPEWebDriver", { ...wayland, COG_PLATFORM_WL_VIEW_WIDTH: width, COG_PLATFORM_WL_VIEW_HEIGHT: height }));
     return drivers.get(size);
   };
-  let version = "";
+  let last;
   return {
     name: "wpe",
     can: { touch: true, mouse: false },
-    version: () => version,
+    version: () => last?.version ?? "",
     async open(url, { viewport = { width: 1280, height: 800 }, ready = true } = {}) {
-      const session = await (await driverFor(viewport)).session({ "wpe:browserOptions": { binary: "cog", args: ["--automation", "--platform=wl"] } });
-      version = (await session.getCapabilities()).get("browserVersion");
-      const page = new WebDriverPage(session, "touch");
-      await page.goto(url);
-      if (ready) await page.ready();
-      return page;
+      last = await driverFor(viewport);
+      return arrive(await last.page({ "wpe:browserOptions": { binary: "cog", args: ["--automation", "--platform=wl"] } }, "touch"), url, ready);
     },
     async close() {
       for (const driver of drivers.values()) (await driver).stop();
