@@ -29,9 +29,7 @@ import signal
 import subprocess
 import sys
 import tempfile
-import threading
 import time
-import tty
 
 import pyatspi
 
@@ -52,7 +50,7 @@ import sys
 from orca import debug
 debug.debugLevel = debug.LEVEL_ALL
 debug.eventDebugLevel = debug.LEVEL_OFF
-debug.debugFile = open(sys.argv[1], "w")
+debug.debugFile = open(sys.argv[1], "w", buffering=1)
 from orca import orca
 manager = orca.getSettingsManager()
 manager.activate(None, {})
@@ -62,11 +60,9 @@ sys.exit(orca.main())
 
 
 class Orca:
-    """Orca with its own settings, speech and log, started before the program.
-
-    Orca writes its debug log through an ordinary file, whose output Python
-    buffers; given a terminal, it writes every line at once. So the log goes
-    to a pseudo-terminal that this script reads as Orca speaks."""
+    """Orca with its own settings, speech and log, started before the
+    program. Its log is line-buffered, so that this script reads each line
+    as Orca speaks it."""
 
     def __init__(self, home):
         os.makedirs(home)
@@ -81,29 +77,19 @@ class Orca:
         self.runtime = os.path.join(home, "runtime")
         os.mkdir(self.runtime, 0o700)
         env = {**os.environ, "HOME": home, "XDG_CONFIG_HOME": config, "XDG_RUNTIME_DIR": self.runtime}
-        self.master, self.terminal = os.openpty()
-        tty.setraw(self.terminal)
-        self.log = []
-        threading.Thread(target=self._read_log, daemon=True).start()
-        self.process = subprocess.Popen(["/usr/bin/python3", "-c", ORCA, os.ttyname(self.terminal)], env=env,
+        self.log = os.path.join(home, "orca.log")
+        self.process = subprocess.Popen(["/usr/bin/python3", "-c", ORCA, self.log], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.heard = 0
         check(self.wait_for(lambda spoken: any("Screen reader on" in s for s in spoken), 30) is not None,
               "Orca is speaking")
 
-    def _read_log(self):
-        while True:
-            try:
-                data = os.read(self.master, 65536)
-            except OSError:
-                return
-            if not data:
-                return
-            self.log.append(data)
-
     def spoken(self):
-        text = b"".join(self.log).decode("utf-8", errors="replace")
-        return re.findall(r"SPEECH OUTPUT: '(.*?)'", text)
+        try:
+            with open(self.log, encoding="utf-8", errors="replace") as log:
+                return re.findall(r"SPEECH OUTPUT: '(.*?)'", log.read())
+        except FileNotFoundError:
+            return []
 
     def wait_for(self, predicate, timeout=10):
         """What Orca spoke since the last call, once it satisfies the predicate
@@ -131,10 +117,8 @@ class Orca:
         except (OSError, ValueError):
             pass
         if os.environ.get("ORCA_LOG_COPY"):
-            with open(os.environ["ORCA_LOG_COPY"], "ab") as copy:
-                copy.write(b"".join(self.log))
-        os.close(self.terminal)
-        os.close(self.master)
+            with open(self.log, "rb") as log, open(os.environ["ORCA_LOG_COPY"], "ab") as copy:
+                copy.write(log.read())
 
 
 class Keyboard:

@@ -8,7 +8,7 @@ import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { promisify } from "node:util";
 import { engine, launch, launchChromium, openIn, serve, site } from "./driver.mjs";
-import { byId } from "./window.mjs";
+import { byId, presses } from "./window.mjs";
 
 const browser = await launch();
 const copy = await mkdtemp(join(tmpdir(), "tintora-site-"));
@@ -28,9 +28,8 @@ const kept = (page) =>
     return caches.keys();
   });
 
-const measurement = ["StartButton", "Command1", "GreenBottun", "Command2", "BlueBottun", "Command3", "Command6"];
 async function measure(page) {
-  for (const id of measurement) await page.click(byId(id));
+  for (const id of presses) await page.click(byId(id));
   return page.evaluate(() => document.querySelector('[id="Label20"] .text').textContent);
 }
 

@@ -7,6 +7,9 @@ import { readFile } from "node:fs/promises";
 export const tables = JSON.parse(await readFile(process.env.TINTORA_TABLES, "utf8"));
 export const { channels, roles } = tables;
 export const byId = (id) => `[id="${id}"]`;
+// The buttons of a whole measurement, in the order a user presses them:
+// ＳＴＡＲＴ, each channel's 確定 and then the next channel's button, and PUSH.
+export const presses = [roles.start, ...channels.flatMap((channel, i) => [channel.confirm, channels[i + 1]?.button ?? roles.push])];
 
 // ◎ up to 5, ○ up to 10, △ above: the array of the mark an error earns.
 export const markFor = (error) => tables.marks[error <= 5 ? 0 : error <= 10 ? 1 : 2];
