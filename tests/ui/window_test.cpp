@@ -126,26 +126,20 @@ namespace {
         EXPECT_EQ(red->value(), model_bar.Value.get());
     }
 
+    // Tab and Shift+Tab go where look/ says, past hidden controls and labels.
     TEST_F(WindowTest, TabSkipsHiddenControlsAndLabelsNeverTakeTheFocus)
     {
         random->then({ 0, 0, 0 });
         click("StartButton");
         widget("EndButton")->setFocus();
-        std::vector<std::string> order;
-        for (int i = 0; i < 5; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            order.push_back(QApplication::focusWidget()->objectName().toStdString());
+        auto const focus = [] { return QApplication::focusWidget()->objectName().toStdString(); };
+        for (bool const forward : { true, true, true, true, true, false, false, false }) {
+            auto const* from = &window->form().control_named(focus());
+            QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab);
+            EXPECT_EQ(focus(), look::next_tab_stop(window->form(), from, forward)->name()) << from->name();
         }
-        for (int i = 0; i < 3; ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
-            order.push_back(QApplication::focusWidget()->objectName().toStdString());
-        }
-        EXPECT_EQ(order,
-            (std::vector<std::string> {
-                "RedBottun", "Command1", "red", "EndButton", "RedBottun", "EndButton", "red", "Command1" }));
         QTest::mouseClick(widget("labelred"), Qt::LeftButton);
-        EXPECT_EQ(QApplication::focusWidget()->objectName(), "Command1")
-            << "a click on a label leaves it there";
+        EXPECT_EQ(focus(), "Command1") << "a click on a label leaves it there";
     }
 
     // The window shows each handler's writes before the next event: the paint
