@@ -149,7 +149,8 @@ def opens_and_ends(command):
     from tables import ROLES, centre
     program, window = start(command)
     click(window, *centre(ROLES["end"]))
-    ends_with_status_0(program, f"{' '.join(command)} opened its window and ＥＮＤ")
+    errors = ends_with_status_0(program, f"{' '.join(command)} opened its window and ＥＮＤ")
+    print(errors, end="", file=sys.stderr)
     return summary()
 
 

@@ -232,6 +232,13 @@ class PuppeteerPage extends Page {
   }
 }
 
+// Goes to the site, and waits for the engine unless told not to.
+async function arrive(page, url, ready) {
+  await page.goto(url);
+  if (ready) await page.ready();
+  return page;
+}
+
 // Debian's Chromium, and the flags every launch of it here shares: no
 // sandbox (the tests run as root), and nothing that calls the network.
 export const chromiumFlags = ["--no-sandbox", "--disable-gpu", "--disable-background-networking", "--disable-component-update",
@@ -285,9 +292,7 @@ export async function openIn(browser, url, options = {}) {
   await prepare?.(tab);
   const page = new PuppeteerPage(tab, () => (context === "default" ? tab.close() : owner.close()));
   page.emulation = emulation;
-  await page.goto(url);
-  if (ready) await page.ready();
-  return page;
+  return arrive(page, url, ready);
 }
 
 async function chromium() {
@@ -410,12 +415,6 @@ async function startDriver(command, environment = {}) {
   return driver;
 }
 
-// Goes to the site, and waits for the engine unless told not to.
-async function arrive(page, url, ready) {
-  await page.goto(url);
-  if (ready) await page.ready();
-  return page;
-}
 
 // WebKitGTK's MiniBrowser, on the X display the test runs on.
 async function webkit() {
