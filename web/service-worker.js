@@ -8,18 +8,24 @@ const hex = (buffer) => [...new Uint8Array(buffer)].map((byte) => byte.toString(
 
 // A version is kept only whole and only as built: each file is fetched past
 // the HTTP cache and checked against its hash, so that a host caught half
-// way through an update cannot leave a mix of old and new files.
+// way through an update cannot leave a mix of old and new files. A version
+// refused leaves nothing behind: the files it had kept go with it.
 async function keep() {
   const cache = await caches.open(version);
-  await Promise.all(
-    Object.entries(files).map(async ([path, hash]) => {
-      const response = await fetch(path, { cache: "no-cache" });
-      if (!response.ok) throw new Error(`${path}: ${response.status}`);
-      const digest = hex(await crypto.subtle.digest("SHA-256", await response.clone().arrayBuffer()));
-      if (digest !== hash) throw new Error(`${path} is not of version ${version}`);
-      await cache.put(path, response);
-    }),
-  );
+  try {
+    await Promise.all(
+      Object.entries(files).map(async ([path, hash]) => {
+        const response = await fetch(path, { cache: "no-cache" });
+        if (!response.ok) throw new Error(`${path}: ${response.status}`);
+        const digest = hex(await crypto.subtle.digest("SHA-256", await response.clone().arrayBuffer()));
+        if (digest !== hash) throw new Error(`${path} is not of version ${version}`);
+        await cache.put(path, response);
+      }),
+    );
+  } catch (error) {
+    await caches.delete(version);
+    throw error;
+  }
 }
 
 self.addEventListener("install", (event) => event.waitUntil(keep()));
