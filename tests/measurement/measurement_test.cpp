@@ -13,20 +13,6 @@ namespace tintora::measurement {
 namespace {
 
     using model::rgb;
-    using Names = std::set<std::string>;
-
-    Names visible_names(model::Form1 const& form)
-    {
-        Names names;
-        for (auto const* control : form.controls()) {
-            if (control->Visible)
-                names.insert(control->name());
-        }
-        return names;
-    }
-
-    Names const red_stage = { "Label3", "EndButton", "Shape1", "Shape2", "Label1(0)", "Label1(1)",
-        "Label2(2)", "Label21", "red", "labelred", "Command1", "RedBottun" };
 
     class MeasurementTest : public ::testing::Test {
     protected:
@@ -34,6 +20,7 @@ namespace {
 
         std::string caption(model::LabelName name) { return form.label(name).Caption.get(); }
         bool shown(model::LabelName name) { return form.label(name).Visible; }
+        std::set<std::string> all_shown() { return check::shown_in(check::ModelView(form)); }
         model::Colour test_patch() { return form.shape("Shape2").BackColor; }
         model::Colour target_patch() { return form.shape("Shape1").BackColor; }
 
@@ -54,7 +41,7 @@ namespace {
         form.button("StartButton").Click();
         form.bar("red").Value = 37;
         form.button("RedBottun").Click();
-        EXPECT_EQ(visible_names(form), (red_stage));
+        EXPECT_EQ(all_shown(), check::red_stage);
         EXPECT_EQ(form.bar("red").Value.get(), 150);
         EXPECT_EQ(caption("labelred"), "150");
         EXPECT_EQ(caption("Label4"), "60");
@@ -68,10 +55,10 @@ namespace {
         form.button("StartButton").Click();
         form.button("Command1").Click();
         form.button("GreenBottun").Click();
-        auto const first = visible_names(form);
+        auto const first = all_shown();
         form.bar("green").Value = 99;
         form.button("GreenBottun").Click();
-        EXPECT_EQ(visible_names(form), (first));
+        EXPECT_EQ(all_shown(), (first));
         EXPECT_EQ(caption("Label5"), "210");
         EXPECT_EQ(caption("labelgreen"), "150");
         EXPECT_EQ(caption("labelred"), "200");

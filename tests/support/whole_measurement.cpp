@@ -21,23 +21,23 @@ namespace {
         return a;
     }
 
-    Names shown_in(MeasurementView const& view)
-    {
-        Names names;
-        for (std::size_t i = 0; i < model::control_table.size(); ++i) {
-            if (view.shown(model::ControlId::of(i)))
-                names.insert(std::string(model::control_table[i].name));
-        }
-        return names;
-    }
-
     // Shown from ＳＴＡＲＴ on, whatever the phase.
     Names const always = { "Label3", "EndButton", "Shape1", "Shape2", "Label1(0)", "Label1(1)" };
-    Names const red_stage
-        = always + Names { "Label2(2)", "Label21", "red", "labelred", "Command1", "RedBottun" };
     Names const headings = { "Label10", "Label12(0)", "Label12(1)", "Label16" };
 
 }
+
+Names shown_in(MeasurementView const& view)
+{
+    Names names;
+    for (std::size_t i = 0; i < model::control_table.size(); ++i) {
+        if (view.shown(model::ControlId::of(i)))
+            names.insert(std::string(model::control_table[i].name));
+    }
+    return names;
+}
+
+Names const red_stage = always + Names { "Label2(2)", "Label21", "red", "labelred", "Command1", "RedBottun" };
 
 void play_whole_measurement(
     Hands& hands, MeasurementView const& view, measurement::testing::ScriptedRandom& random, bool has_focus)

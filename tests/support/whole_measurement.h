@@ -5,9 +5,14 @@
 #include "tests/support/scripted_random.h"
 
 #include <random>
+#include <set>
 #include <string>
 
 namespace tintora::check {
+
+// The names of the controls the view shows, and those of the red stage.
+std::set<std::string> shown_in(MeasurementView const& view);
+extern std::set<std::string> const red_stage;
 
 // A user's hands, as an edition takes them: a press of a button and a move
 // of a bar, by the pointer or by the keyboard (Tab to the control, then its

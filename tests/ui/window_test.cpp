@@ -37,11 +37,6 @@ namespace {
         QString text(std::string const& name) const { return dynamic_cast<QLabel*>(widget(name))->text(); }
 
         void click(std::string const& name) const { QTest::mouseClick(widget(name), Qt::LeftButton); }
-        void click_part(std::string const& name, QStyle::SubControl part) const
-        {
-            auto* target = bar(name);
-            QTest::mouseClick(target, Qt::LeftButton, {}, target->part(part).center());
-        }
 
         ScriptedRandom* random = nullptr;
         std::unique_ptr<FormWindow> window;
@@ -57,43 +52,36 @@ namespace {
         check::play_whole_measurement(hands, view, *random, true);
     }
 
-    // Every key of a focused bar moves it as look/ says, from anywhere,
-    // stopping at the ends.
-    TEST_F(WindowTest, KeysMoveTheBarAsLookSaysAndStopAtTheEnds)
+    // Every key of a focused bar, and a click on each end arrow and on the
+    // track either side of the thumb, moves it as look/ says, from anywhere,
+    // stopping at the ends; a click far from the thumb still moves only ten.
+    TEST_F(WindowTest, KeysAndClicksMoveTheBarAsLookSaysAndStopAtTheEnds)
     {
         random->then({ 0, 0, 0 });
         click("StartButton");
         auto* red = bar("red");
-        red->setFocus();
-        for (auto const& key : look::bar_keys) {
-            for (int const from : { 0, 5, 150, 250, 255 }) {
+        WindowView const view(*window);
+        WindowHands hands(view);
+        for (int const from : { 0, 5, 150, 250, 255 }) {
+            auto const expect_moved = [&](look::BarMove move, std::string const& how) {
+                EXPECT_EQ(text("labelred").toInt(), look::value_after(move, from)) << how << " from " << from;
                 window->form().bar("red").Value = from;
+            };
+            window->form().bar("red").Value = from;
+            for (auto const& key : look::bar_keys) {
+                red->setFocus();
                 QTest::keyClick(red, QKeySequence::fromString(to_qstring(key.qt_key))[0].key());
-                EXPECT_EQ(text("labelred").toInt(), look::value_after(key.move, from))
-                    << key.key << " from " << from;
+                expect_moved(key.move, std::string(key.key));
+            }
+            for (auto const move : { look::BarMove::StepLess, look::BarMove::StepMore,
+                     look::BarMove::PageLess, look::BarMove::PageMore }) {
+                hands.move("red", move, false);
+                expect_moved(move, "a click for move " + std::to_string(static_cast<int>(move)));
             }
         }
-    }
-
-    TEST_F(WindowTest, TrackClicksMoveTenTowardsTheClickAndStopAtTheEnds)
-    {
-        random->then({ 0, 0, 0 });
-        click("StartButton");
-        window->form().bar("red").Value = 5;
-        click_part("red", QStyle::SC_ScrollBarSubPage);
-        EXPECT_EQ(text("labelred"), "0");
-        click_part("red", QStyle::SC_ScrollBarSubLine);
-        EXPECT_EQ(text("labelred"), "0");
-        window->form().bar("red").Value = 250;
-        click_part("red", QStyle::SC_ScrollBarAddPage);
-        EXPECT_EQ(text("labelred"), "255");
-        click_part("red", QStyle::SC_ScrollBarAddLine);
-        EXPECT_EQ(text("labelred"), "255");
-        // A click far from the thumb still moves only ten.
         window->form().bar("red").Value = 0;
-        auto* red = bar("red");
-        auto const far_right = red->part(QStyle::SC_ScrollBarAddPage).topRight() + QPoint(-2, 5);
-        QTest::mouseClick(red, Qt::LeftButton, {}, far_right);
+        QTest::mouseClick(
+            red, Qt::LeftButton, {}, red->part(QStyle::SC_ScrollBarAddPage).topRight() + QPoint(-2, 5));
         EXPECT_EQ(text("labelred"), "10");
     }
 

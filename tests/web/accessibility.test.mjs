@@ -2,19 +2,14 @@
 // and names each engine's own accessibility computes; in Chromium also
 // axe-core's audit (with WCAG 2.2's target size, and under a finger at the
 // sizes of phones and tablets) and its whole accessibility tree.
-import { test, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { readFile } from "node:fs/promises";
 import { createRequire } from "node:module";
-import { engine, launch, serve, site } from "./driver.mjs";
+import { engine, suite } from "./driver.mjs";
 import { byId, presses, roles } from "./window.mjs";
 
-const server = await serve(site);
-const browser = await launch();
-after(async () => {
-  await browser.close();
-  server.close();
-});
+const { server, browser } = await suite();
 const axe = await readFile(createRequire(import.meta.url).resolve("axe-core/axe.min.js"), "utf8");
 const onlyChromium = !browser.can.chromium && "what only Chromium's automation tells";
 

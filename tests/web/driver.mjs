@@ -19,6 +19,7 @@ import { tmpdir } from "node:os";
 import { createServer } from "node:http";
 import { extname, join, normalize } from "node:path";
 import { gzipSync } from "node:zlib";
+import { after } from "node:test";
 import puppeteer from "puppeteer-core";
 import { By, Capabilities, Key, Origin, WebDriver } from "selenium-webdriver";
 import { Executor, HttpClient } from "selenium-webdriver/http/index.js";
@@ -111,33 +112,41 @@ class Page {
     return box;
   }
 
+  // A click where the pointer is a mouse, a tap where it is a finger: a
+  // finger taps at a finger's pace.
+  async pointAt(x, y, finger = false) {
+    if (!finger) return this.act(["move", x, y], ["down"], ["up"]);
+    await pause(fingerPaceMs);
+    await this.tapAt(x, y);
+  }
+
   // A click or a tap at the middle of the element.
-  async click(selector, how = "clickAt") {
+  async click(selector, finger = false) {
     const { x, y, width, height } = await this.box(selector);
-    await this[how](x + width / 2, y + height / 2);
+    await this.pointAt(x + width / 2, y + height / 2, finger);
   }
 
   tap(selector) {
-    return this.click(selector, "tapAt");
+    return this.click(selector, true);
   }
 
-  async drag(x, y, toX, toY = y) {
-    await this.mouseDown(x, y);
-    for (let step = 1; step <= 5; ++step) await this.mouseMove(x + ((toX - x) * step) / 5, y + ((toY - y) * step) / 5);
-    await this.mouseUp(toX, toY);
+  // The mouse held down, or a finger on the screen, and moved across.
+  async hold(x, y) {
+    await this.act(["move", x, y], ["down"]);
+    return { move: (toX, toY) => this.act(["move", toX, toY]), end: () => this.act(["up"]) };
   }
 
   // A finger drags at a finger's pace and rests where it aimed before it
   // lifts: let go while still moving, Chromium takes it for a fling and
   // swallows the next tap as the one that stops it.
-  async touchDrag(x, y, toX) {
-    const finger = await this.touchStart(x, y);
+  async drag(x, y, toX, finger = false) {
+    const hand = await (finger ? this.touchStart(x, y) : this.hold(x, y));
     for (let step = 1; step <= 5; ++step) {
-      await pause(16);
-      await finger.move(x + ((toX - x) * step) / 5, y);
+      if (finger) await pause(16);
+      await hand.move(x + ((toX - x) * step) / 5, y);
     }
-    await pause(fingerPaceMs);
-    await finger.end();
+    if (finger) await pause(fingerPaceMs);
+    await hand.end();
   }
 
   // Waits until fn(arg) in the page is true; a page that is navigating
@@ -188,23 +197,11 @@ class PuppeteerPage extends Page {
     await this.page.keyboard.press(keys.at(-1));
     for (const each of keys.slice(0, -1).reverse()) await this.page.keyboard.up(each);
   }
-  clickAt(x, y) {
-    return this.page.mouse.click(x, y);
+  async act(...steps) {
+    for (const [what, x, y] of steps) await (what === "move" ? this.page.mouse.move(x, y) : this.page.mouse[what]());
   }
-  async mouseDown(x, y) {
-    await this.page.mouse.move(x, y);
-    await this.page.mouse.down();
-  }
-  mouseMove(x, y) {
-    return this.page.mouse.move(x, y);
-  }
-  async mouseUp(x, y) {
-    await this.page.mouse.move(x, y);
-    await this.page.mouse.up();
-  }
-  async tapAt(x, y) {
-    await pause(fingerPaceMs);
-    await this.page.touchscreen.tap(x, y);
+  tapAt(x, y) {
+    return this.page.touchscreen.tap(x, y);
   }
   touchStart(x, y) {
     return this.page.touchscreen.touchStart(x, y);
@@ -360,25 +357,12 @@ class WebDriverPage extends Page {
       what === "move" ? this.pointer.move({ x: Math.round(x), y: Math.round(y), origin: Origin.VIEWPORT }) : this.pointer[what === "down" ? "press" : "release"]());
     return this.driver.actions({ async: true }).insert(this.pointer, ...moves).perform();
   }
-  clickAt(x, y) {
-    return this.act(["move", x, y], ["down"], ["up"]);
+  // A tap of the touch pointer, a click of the mouse.
+  tapAt(x, y) {
+    return this.pointAt(x, y);
   }
-  mouseDown(x, y) {
-    return this.act(["move", x, y], ["down"]);
-  }
-  mouseMove(x, y) {
-    return this.act(["move", x, y]);
-  }
-  mouseUp(x, y) {
-    return this.act(["move", x, y], ["up"]);
-  }
-  async tapAt(x, y) {
-    await pause(fingerPaceMs);
-    await this.clickAt(x, y);
-  }
-  async touchStart(x, y) {
-    await this.mouseDown(x, y);
-    return { move: (toX, toY = y) => this.mouseMove(toX, toY), end: () => this.act(["up"]) };
+  touchStart(x, y) {
+    return this.hold(x, y);
   }
   // The engine's own accessibility: the computed role and label of each
   // element in the window that is not hidden.
@@ -485,4 +469,15 @@ export function launch(name = engine) {
   const engines = { chromium, firefox, webkit, wpe };
   if (!engines[name]) throw new Error(`no engine ${name}`);
   return engines[name]();
+}
+
+// A suite's engine, launched, and its site (the built one unless named),
+// served; both ended once the suite is done.
+export async function suite(folder = site) {
+  const [server, browser] = [await serve(folder), await launch()];
+  after(async () => {
+    await browser.close();
+    server.close();
+  });
+  return { server, browser };
 }

@@ -2,20 +2,15 @@
 // shows is never lost; a page whose engine cannot run says so in one line
 // instead of showing a window that cannot work; and a machine with no
 // Japanese font still reads the captions.
-import { test, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { mkdtemp, rm, writeFile } from "node:fs/promises";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
-import { engine, launch, launchChromium, serve, site } from "./driver.mjs";
+import { engine, launchChromium, serve, site, suite } from "./driver.mjs";
 import { byId, read, roles } from "./window.mjs";
 
-const server = await serve(site);
-const browser = await launch();
-after(async () => {
-  await browser.close();
-  server.close();
-});
+const { server, browser } = await suite();
 const onlyChromium = !browser.can.chromium && "what only Chromium's automation arranges";
 
 test(`${engine}: ＥＮＤ takes the window off in every phase, and a reload starts afresh`, async () => {

@@ -4,17 +4,12 @@
 // desktop size every control stands where the design puts it; under a
 // finger every target is a finger's size where taps land, and taps alone,
 // a few pixels off their aim, reach every value exactly.
-import { test, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
-import { engine, launch, serve, site } from "./driver.mjs";
+import { engine, suite } from "./driver.mjs";
 import { byId, channels, heardScore, markFor, problems, read, roles, scoreFor, tables } from "./window.mjs";
 
-const server = await serve(site);
-const browser = await launch();
-after(async () => {
-  await browser.close();
-  server.close();
-});
+const { server, browser } = await suite();
 
 const designed = Object.fromEntries(tables.controls.map((control) => [control.name, control.place]));
 const value = async (page, channel) => (await read(page)).value[channel.bar];
@@ -220,7 +215,7 @@ for (const way of ways) {
     // where it did not do what it was for.
     const tapNear = async (x, y, did) => {
       const [dx, dy] = way.touch ? fingerErrors[seen.taps++ % fingerErrors.length] : [0, 0];
-      await (way.touch ? page.tapAt(x + dx, y + dy) : page.clickAt(x, y));
+      await page.pointAt(x + dx, y + dy, way.touch);
       if (!did(await readOnceIt(page, did))) ++seen.missed;
     };
     const tapOn = async (selector, did) => {
@@ -247,7 +242,7 @@ for (const way of ways) {
         const x = pointer.x + pointer.width / 2;
         assert.ok(x > end.x && x < end.x + end.width, `the ${mark} ↓ at ${x} stands over the ${arrow} arrow, ${end.x} to ${end.x + end.width}`);
         const before = await value(page, channel);
-        await (way.touch ? page.tapAt(x, onBar.y + onBar.height / 2) : page.clickAt(x, onBar.y + onBar.height / 2));
+        await page.pointAt(x, onBar.y + onBar.height / 2, way.touch);
         const after = await readOnceIt(page, (state) => state.value[channel.bar] === before + by);
         assert.equal(after.value[channel.bar], before + by, `a tap below the ${mark} ↓`);
         seen.marks.push(`${channel.name} ${mark} ↓ at ${Math.round(x)} over ${Math.round(end.x)}–${Math.round(end.x + end.width)}: ${by > 0 ? "+" : ""}${by}`);
@@ -255,7 +250,7 @@ for (const way of ways) {
       if (way.drag) {
         const [thumb, track] = [await page.box(`${bar} .thumb`), await page.box(`${bar} .track`)];
         const x = track.x + thumb.width / 2 + (aim / 255) * (track.width - thumb.width);
-        await (way.touch ? page.touchDrag : page.drag).call(page, thumb.x + thumb.width / 2, thumb.y + thumb.height / 2, x);
+        await page.drag(thumb.x + thumb.width / 2, thumb.y + thumb.height / 2, x, way.touch);
       }
       for (let now = await value(page, channel); now !== aim && seen.missed === 0; now = await value(page, channel)) {
         const more = aim > now;

@@ -1,17 +1,12 @@
 // A user who presses whatever is shown, in any order, with the mouse, a
 // finger or the keyboard, for a bounded time; after every event the page
 // must still tell the truth about the measurement.
-import { test, after } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
-import { engine, launch, serve, site } from "./driver.mjs";
+import { engine, suite } from "./driver.mjs";
 import { byId, problems, read, roles } from "./window.mjs";
 
-const server = await serve(site);
-const browser = await launch();
-after(async () => {
-  await browser.close();
-  server.close();
-});
+const { server, browser } = await suite();
 
 const seconds = Number(process.env.TINTORA_RANDOM_SECONDS ?? 20);
 const seed = Number(process.env.TINTORA_SEED ?? Date.now() % 100000);
@@ -46,7 +41,7 @@ test(`${engine}: a random user for ${seconds} s (seed ${seed})`, async () => {
       await page.press(key);
       did = key;
     } else if (!["red", "green", "blue"].includes(id)) {
-      await (how < 0.7 || !touch ? page.click(byId(id)) : page.tap(byId(id)));
+      await page.click(byId(id), touch && how >= 0.7);
       did = `press ${id}`;
     } else {
       const part = pick([".arrow.less", ".arrow.more", ".track", ".thumb"]);
@@ -54,7 +49,7 @@ test(`${engine}: a random user for ${seconds} s (seed ${seed})`, async () => {
       const x = box.x + next() * box.width;
       const y = box.y + box.height / 2;
       if (part === ".thumb") await page.drag(x, y, x + (next() - 0.5) * 200);
-      else await page.clickAt(x, y);
+      else await page.pointAt(x, y);
       did = `${id} ${part}`;
     }
     ++events;
