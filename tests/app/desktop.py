@@ -19,7 +19,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
-from checks import check, ends_with_status_0, summary  # noqa: E402
+from checks import check, ends_with_status_0, summary, until  # noqa: E402
 from screen import Screen, click, ink_against_background, running_openbox, start  # noqa: E402
 from tables import CHANNELS, MEASUREMENT, ROLES, centre, place  # noqa: E402
 
@@ -50,10 +50,7 @@ def window_manager(tintora, screen):
     start_face = (0x80, 0xFF, 0xFF)
     check(screen.grab(window).getpixel((442, 70)) == start_face, "ＳＴＡＲＴ stands where designed")
     screen.maximise(window)
-    for _ in range(50):
-        if screen.client_size(window)[0] > 700:
-            break
-        time.sleep(0.05)
+    until(lambda: screen.client_size(window)[0] > 700, 2.5)
     time.sleep(0.3)
     check(screen.client_size(window)[0] > 700, f"maximising widens the window to {screen.client_size(window)}")
     shot = screen.grab(window)

@@ -1,26 +1,20 @@
 #!/usr/bin/python3
-"""The real tintora as screen reader users meet it, on an X display of its
-own, in a D-Bus session of its own:
+"""The real tintora as screen reader users meet it, in a D-Bus session of
+its own:
 
     xvfb-run -a dbus-run-session -- screen_reader.py TINTORA
 
-A whole measurement by keyboard alone, heard through the desktop's screen
-reader: Orca, speaking through speech-dispatcher and espeak-ng (into a null
-audio device), with openbox. What Orca speaks is read from its debug log.
-Orca starts first, as on a desktop with the screen reader on. Checked in
-what it speaks: each stage's opening, each channel's result (confirmed
-value, correct value, error and mark), the score, flat review of the
-results, and that ＥＮＤ is never presented as focused because ＳＴＡＲＴ or a
-確定 went away; ＥＮＤ then ends the program with status 0. After every step,
-where the focus stands, read off the accessibility bus: a button that opens
-a stage (ＳＴＡＲＴ, R, G, B, 再測定) gives it to the stage's bar, from which the
-Tabs the sentence names reach 確定; when a pressed button goes away, the
-focus goes to the next step's control, never to ＥＮＤ; where it stays, the
-focus stays on it. Read off the bus too, as a screen reader's own review
-reads it: what shows at opening, the tooltips as descriptions, each result
-row's labels against what was heard, the score, and a bar that takes a
-value set through its accessible value. Last, a program started before
-Orca must be found by it.
+A whole measurement by keyboard alone, heard through Orca (speaking through
+speech-dispatcher and espeak-ng into a null audio device, its words read
+from its debug log), with openbox: each stage's opening and how many Tabs
+lead to 確定, each result, the score, flat review, and ＥＮＤ never presented
+as focused because a pressed button went away. After every step, where the
+focus stands, read off the accessibility bus, as is what shows, the
+tooltips as descriptions, each result row's labels and a bar set through
+its accessible value. A program started before Orca must be found by it.
+Last, the program native on Wayland (a headless weston of its own): it
+opens in its opening state, and ＥＮＤ pressed through its accessible action
+ends it with status 0.
 """
 import os
 import re
@@ -32,9 +26,10 @@ import tempfile
 import time
 
 import pyatspi
+from PIL import Image
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../support"))
-from checks import check, ends_with_status_0, exit_status, grade, summary, walk  # noqa: E402
+from checks import check, ends_with_status_0, exit_status, grade, summary, until, walk  # noqa: E402
 from screen import running_openbox, start, xdotool  # noqa: E402
 from session import private_runtime  # noqa: E402
 
@@ -121,6 +116,12 @@ class Orca:
                 copy.write(log.read())
 
 
+def on_the_bus():
+    app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "tintora"), None)
+    check(app is not None, "tintora is on the accessibility bus")
+    return app
+
+
 class Keyboard:
     """The keys, what Orca speaks after each, and what the accessibility bus
     tells: where the focus stands, and the objects shown."""
@@ -128,8 +129,7 @@ class Keyboard:
     def __init__(self, orca, window):
         self.orca = orca
         self.window = window
-        self.app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name == "tintora"), None)
-        check(self.app is not None, "tintora is on the accessibility bus")
+        self.app = on_the_bus()
 
     def focused(self):
         return next((a.name for a in walk(self.app) if a.getState().contains(pyatspi.STATE_FOCUSED)), None)
@@ -148,15 +148,13 @@ class Keyboard:
 
     def focus_is(self, expected, step):
         """Checks where the focus stands once the window has handled the keys."""
-        for _ in range(20):
-            if (now := self.focused()) == expected:
-                break
-            time.sleep(0.05)
-        check(now == expected, f"{step}: the focus is on {expected} ({now})")
+        until(lambda: self.focused() == expected, 1)
+        check((now := self.focused()) == expected, f"{step}: the focus is on {expected} ({now})")
 
-    def press(self, key, until, timeout=10):
+    def press(self, key, heard, timeout=10):
+        """The key, and what Orca speaks after it, once a line is as heard() wants."""
         xdotool("key", "--window", self.window, key)
-        return self.orca.wait_for(lambda spoken: any(until(s) for s in spoken), timeout) or []
+        return self.orca.wait_for(lambda spoken: any(heard(s) for s in spoken), timeout) or []
 
     def tab_to(self, start_of_speech):
         for _ in range(14):
@@ -304,6 +302,60 @@ def found_when_started_later(tintora, home):
         program.kill()
 
 
+# The opening state on Wayland, by the colours only it shows and how many
+# pixels of each at least: the title's face, ＳＴＡＲＴ's face, the start hint.
+OPENING = {"title face": ((0xFF, 0xC0, 0x80), 10000), "ＳＴＡＲＴ face": ((0x80, 0xFF, 0xFF), 2500),
+           "start hint": ((0x00, 0x00, 0xFF), 150)}
+
+
+def screenshot(folder, env):
+    """What weston shows, with the count of each colour."""
+    for old in os.listdir(folder):
+        if old.endswith(".png"):
+            os.remove(os.path.join(folder, old))
+    subprocess.run(["weston-screenshooter"], cwd=folder, env=env, capture_output=True, timeout=10)
+    shots = [name for name in os.listdir(folder) if name.endswith(".png")]
+    image = Image.open(os.path.join(folder, shots[0])).convert("RGB") if shots else None
+    return {colour: n for n, colour in image.getcolors(image.width * image.height)} if image else {}
+
+
+def on_wayland(tintora, runtime):
+    socket = f"tintora-{os.getpid()}"
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
+    env.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY=socket)
+    weston = subprocess.Popen(["weston", "--backend=headless-backend.so", "--use-pixman", "--width=800", "--height=700",
+                               f"--socket={socket}", "--idle-time=0", "--debug"],
+                              env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    program = None
+    try:
+        check(until(lambda: os.path.exists(os.path.join(runtime, socket))), f"weston listens on {socket}")
+        # Under the sanitizers: Mesa's EGL, which Qt's Wayland plugin starts,
+        # leaves an allocation to the end of the process from a driver it
+        # unloads before the leak check, so that only the whole stack, not
+        # the fast one, names the library (tests/lsan.supp).
+        if "ASAN_OPTIONS" in env:
+            env["ASAN_OPTIONS"] += ":fast_unwind_on_malloc=0"
+        program, _ = start([tintora], {**env, "QT_QPA_PLATFORM": "wayland", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"},
+                           window=False)
+        seen = until(lambda: (shot := screenshot(runtime, env)) and all(
+            shot.get(colour, 0) >= least for colour, least in OPENING.values()) and shot, 10, 0.2) or {}
+        for name, (colour, least) in OPENING.items():
+            found = seen.get(colour, 0)
+            check(found >= least, f"on Wayland the window shows the {name} ({found} pixels)")
+        app = on_the_bus()
+        end = next(iter(pyatspi.findAllDescendants(app, lambda a: a.name == "ＥＮＤ")), None) if app else None
+        if end is not None:
+            action = end.queryAction()
+            action.doAction([action.getName(i) for i in range(action.nActions)].index("Press"))
+        errors = ends_with_status_0(program, "on Wayland, ＥＮＤ pressed through its accessible action,")
+        check("wayland" not in errors.lower(), f"the Wayland platform raised no complaint: {errors}")
+    finally:
+        if program is not None and program.poll() is None:
+            program.kill()
+        weston.terminate()
+        weston.wait()
+
+
 def out_of_time(_signal, _frame):
     raise TimeoutError("the Orca test ran out of its time")
 
@@ -315,13 +367,15 @@ def heard(tintora):
     signal.alarm(200)
     os.environ.pop("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", None)
     with tempfile.TemporaryDirectory() as scratch:
-        with private_runtime(), running_openbox():
-            orca = Orca(os.path.join(scratch, "first"))
-            try:
-                measurement(orca, tintora)
-            finally:
-                orca.stop()
-            found_when_started_later(tintora, os.path.join(scratch, "later"))
+        with private_runtime() as runtime:
+            with running_openbox():
+                orca = Orca(os.path.join(scratch, "first"))
+                try:
+                    measurement(orca, tintora)
+                finally:
+                    orca.stop()
+                found_when_started_later(tintora, os.path.join(scratch, "later"))
+            on_wayland(tintora, runtime)
 
 
 def main():

@@ -2,6 +2,7 @@
 they found, the closing count, the grading rule written out on its own, and
 the program's exit status."""
 import subprocess
+import time
 
 failures = []
 
@@ -20,6 +21,14 @@ def summary():
 
 def grade(error):
     return "◎" if error <= 5 else "○" if error <= 10 else "△"
+
+
+def until(value, timeout=10, step=0.05):
+    """What value() gives once it is true, or at the end of the time."""
+    deadline = time.monotonic() + timeout
+    while not (found := value()) and time.monotonic() < deadline:
+        time.sleep(step)
+    return found
 
 
 def exit_status(program, timeout=5):

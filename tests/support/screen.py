@@ -18,16 +18,20 @@ import time
 from PIL import Image
 from Xlib import X, display, protocol
 
+from checks import ends_with_status_0, summary, until
+
 
 def xdotool(*args):
     return subprocess.run(["xdotool", *map(str, args)], capture_output=True, text=True)
 
 
-def start(command, env=None):
-    """The program started, its standard error a pipe, and its window once
-    shown and settled."""
+def start(command, env=None, window=True):
+    """The program started, its standard error a pipe, and its X window once
+    shown and settled (None where it has none to wait for)."""
     process = subprocess.Popen(command, env={**os.environ, **(env or {})}, stdout=subprocess.DEVNULL,
                                stderr=subprocess.PIPE, text=True)
+    if not window:
+        return process, None
     window = window_id(process)
     if window is None:
         process.kill()
@@ -38,15 +42,9 @@ def start(command, env=None):
 
 def window_id(process, timeout=20):
     """The shown window "Form1" of a started program, or None once it has ended or the time is up."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        if process.poll() is not None:
-            return None
-        found = xdotool("search", "--onlyvisible", "--name", "^Form1$").stdout.split()
-        if found:
-            return int(found[0])
-        time.sleep(0.05)
-    return None
+    shown = lambda: xdotool("search", "--onlyvisible", "--name", "^Form1$").stdout.split()  # noqa: E731
+    found = until(lambda: process.poll() is not None or shown(), timeout)
+    return int(found[0]) if found and found is not True else None
 
 
 @contextlib.contextmanager
@@ -59,11 +57,7 @@ def running_openbox():
     x = display.Display()
     check = x.intern_atom("_NET_SUPPORTING_WM_CHECK")
     try:
-        for _ in range(200):
-            if x.screen().root.get_full_property(check, X.AnyPropertyType):
-                break
-            time.sleep(0.05)
-        else:
+        if not until(lambda: x.screen().root.get_full_property(check, X.AnyPropertyType)):
             raise RuntimeError("openbox did not start")
         yield wm
     finally:
@@ -145,7 +139,6 @@ def ink_against_background(image):
 
 def opens_and_ends(command):
     """Starts the command, waits for its window, clicks ＥＮＤ and requires status 0."""
-    from checks import ends_with_status_0, summary
     from tables import ROLES, centre
     program, window = start(command)
     click(window, *centre(ROLES["end"]))
