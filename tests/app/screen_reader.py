@@ -337,10 +337,14 @@ def on_wayland(tintora, runtime):
             env["ASAN_OPTIONS"] += ":fast_unwind_on_malloc=0"
         program, _ = start([tintora], {**env, "QT_QPA_PLATFORM": "wayland", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"},
                            window=False)
-        seen = until(lambda: (shot := screenshot(runtime, env)) and all(
-            shot.get(colour, 0) >= least for colour, least in OPENING.values()) and shot, 10, 0.2) or {}
+        shots = []
+
+        def opened():
+            shots.append(screenshot(runtime, env))
+            return all(shots[-1].get(colour, 0) >= least for colour, least in OPENING.values())
+        until(opened, 10, 0.2)
         for name, (colour, least) in OPENING.items():
-            found = seen.get(colour, 0)
+            found = shots[-1].get(colour, 0)
             check(found >= least, f"on Wayland the window shows the {name} ({found} pixels)")
         app = on_the_bus()
         end = next(iter(pyatspi.findAllDescendants(app, lambda a: a.name == "ＥＮＤ")), None) if app else None
