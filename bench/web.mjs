@@ -18,7 +18,7 @@ import { execFileSync } from "node:child_process";
 import { readFile } from "node:fs/promises";
 import { dirname, join } from "node:path";
 import { fileURLToPath } from "node:url";
-import { launch, launchChromium, launchFirefox, serve } from "../tests/web/driver.mjs";
+import { launch, launchChromium, launchFirefox, pause, serve } from "../tests/web/driver.mjs";
 
 const [mode, site, ...rest] = process.argv.slice(2);
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
@@ -78,7 +78,7 @@ async function firstVisit(browser, folder) {
   const times = await browser.evaluate(browser.timesInPage);
   await browser.go("about:blank");
   server.close();
-  await new Promise((resolve) => setTimeout(resolve, 150));
+  await pause(150);
   return times;
 }
 

@@ -42,9 +42,9 @@ def start(command, env=None, window=True):
 
 def window_id(process, timeout=20):
     """The shown window "Form1" of a started program, or None once it has ended or the time is up."""
-    shown = lambda: xdotool("search", "--onlyvisible", "--name", "^Form1$").stdout.split()  # noqa: E731
-    found = until(lambda: process.poll() is not None or shown(), timeout)
-    return int(found[0]) if found and found is not True else None
+    found = until(lambda: xdotool("search", "--onlyvisible", "--name", "^Form1$").stdout.split()
+                  or process.poll() is not None, timeout)
+    return int(found[0]) if isinstance(found, list) else None
 
 
 @contextlib.contextmanager

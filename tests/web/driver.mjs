@@ -31,7 +31,7 @@ export const engine = process.env.TINTORA_ENGINE ?? "chromium";
 // The built site, named by the test that runs the script.
 export const site = process.env.TINTORA_SITE;
 
-const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+export const pause = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 const types = {
   ".html": "text/html; charset=utf-8",

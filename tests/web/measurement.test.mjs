@@ -6,7 +6,7 @@
 // a few pixels off their aim, reach every value exactly.
 import { test } from "node:test";
 import assert from "node:assert/strict";
-import { engine, suite } from "./driver.mjs";
+import { engine, pause, suite } from "./driver.mjs";
 import { byId, channels, heardScore, markFor, problems, read, roles, scoreFor, tables } from "./window.mjs";
 
 const { server, browser } = await suite();
@@ -17,7 +17,7 @@ const value = async (page, channel) => (await read(page)).value[channel.bar];
 // machine: the window once it shows what the tap was for, or as it stands a
 // second on.
 async function readOnceIt(page, did) {
-  for (const until = Date.now() + 1000; ; await new Promise((resolve) => setTimeout(resolve, 20))) {
+  for (const until = Date.now() + 1000; ; await pause(20)) {
     const state = await read(page);
     if (did(state) || Date.now() > until) return state;
   }
